@@ -1,0 +1,48 @@
+#include "link/BridgeLink.h"
+
+#include <utility>
+
+namespace kestrav::link {
+
+BridgeLink::BridgeLink(std::unique_ptr<BridgePort> port) : port_(std::move(port)) {
+  for (int i = 0; i < state::kReadCommands; ++i)
+    replies_[i] = std::string(replyLength(static_cast<ReadCommand>(i)), ' ');
+}
+
+std::size_t BridgeLink::transaction(std::string_view command, int readMs, int writeMs, char* buffer,
+                                    std::size_t requested) {
+  port_->open();
+  port_->setTimeouts(readMs, writeMs);
+  port_->write(command);
+  std::size_t got = 0;
+  if (buffer != nullptr && requested > 0) {
+    got = port_->read(buffer, requested);
+    if (got > requested) got = requested;  // a misbehaving port never overruns the buffer
+  }
+  port_->close();
+  return got;
+}
+
+std::string BridgeLink::identify() {
+  std::string buffer(kIdentifyBufferSize, ' ');
+  transaction("IZ", kIdentifyReadMs, kIdentifyWriteMs, buffer.data(), kIdentifyRequested);
+  return buffer;
+}
+
+void BridgeLink::send(std::string_view command) {
+  transaction(command, kCommandTimeoutMs, kCommandTimeoutMs, nullptr, 0);
+}
+
+std::size_t BridgeLink::read(ReadCommand c, std::string_view command) {
+  std::string& buffer = replies_[state::index(c)];
+  // Read into scratch space first so that only the prefix that arrived
+  // replaces the previous reply, whatever the port does with the rest.
+  std::string incoming(buffer.size(), '\0');
+  const std::size_t got =
+      transaction(command, kCommandTimeoutMs, kCommandTimeoutMs, incoming.data(), buffer.size());
+  buffer.replace(0, got, incoming, 0, got);
+  received_[state::index(c)] = got;
+  return got;
+}
+
+}  // namespace kestrav::link

@@ -1,0 +1,34 @@
+#pragma once
+// The simulator in-process, behind the bridge port interface.
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "link/BridgePort.h"
+#include "sim/Simulator.h"
+
+namespace kestrav::link {
+
+class SimulatedPort : public BridgePort {
+ public:
+  // realTime: a read that gets fewer characters than asked waits out its
+  // read time-out, as a real bridge would; false for fast tests.
+  explicit SimulatedPort(std::shared_ptr<sim::Simulator> simulator, bool realTime = true);
+
+  void open() override;
+  void setTimeouts(int readMs, int writeMs) override;
+  void write(std::string_view bytes) override;
+  std::size_t read(char* buffer, std::size_t count) override;
+  void close() override;
+
+  sim::Simulator& simulator() { return *simulator_; }
+
+ private:
+  std::shared_ptr<sim::Simulator> simulator_;
+  bool realTime_;
+  int readTimeoutMs_ = 0;
+  std::string pending_;  // what the bridge answered and the host has not read yet
+};
+
+}  // namespace kestrav::link
