@@ -1,6 +1,13 @@
 #pragma once
-// A bridge on the first FTDI USB device (vendor 0x0403), through libftdi1:
-// "device 0" of the bridge's vendor library.
+// A bridge on the first FTDI USB device (vendor 0x0403, any product),
+// through libftdi1: "device 0" of the bridge's vendor library.
+//
+// The device stays claimed from one transaction to the next; close() keeps
+// it. Every open() purges both directions of the chip, which both drops
+// what the bridge sent since the last transaction and proves the device is
+// still there: a purge, read or write that fails releases the device, and
+// the next open() looks for the first FTDI device afresh. With no device
+// (or no USB at all) every call returns at once and delivers nothing.
 
 #include "link/BridgePort.h"
 
@@ -13,6 +20,9 @@ class FtdiPort : public BridgePort {
   explicit FtdiPort(int baud = 115200);
   ~FtdiPort() override;
 
+  FtdiPort(const FtdiPort&) = delete;
+  FtdiPort& operator=(const FtdiPort&) = delete;
+
   void open() override;
   void setTimeouts(int readMs, int writeMs) override;
   void write(std::string_view bytes) override;
@@ -20,8 +30,12 @@ class FtdiPort : public BridgePort {
   void close() override;
 
  private:
+  bool connect();     // claims and configures the first FTDI device
+  void disconnect();  // releases it (also after it vanished)
+
   int baud_;
   ftdi_context* ctx_ = nullptr;
+  bool noUsb_ = false;  // the USB library could not start: never try again
   bool opened_ = false;
   int readTimeoutMs_ = 0;
   int writeTimeoutMs_ = 0;

@@ -1,5 +1,13 @@
 #pragma once
 // A bridge on a POSIX tty (/dev/ttyUSB0, or the pty of kestrav-sim), raw 8N1.
+//
+// Opening a tty toggles the modem lines and costs milliseconds, so the file
+// descriptor stays open from one transaction to the next; close() keeps it.
+// Every open() instead throws away whatever the bridge sent since the last
+// transaction, and a device that hung up or vanished is closed and opened
+// afresh at the next open(). A path that cannot be opened as a tty, or an
+// unsupported baud rate, leaves the port closed: it then sends nothing and
+// reads nothing, like an unplugged bridge.
 
 #include <string>
 
@@ -12,6 +20,9 @@ class SerialPort : public BridgePort {
   explicit SerialPort(std::string path, int baud = 115200);
   ~SerialPort() override;
 
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
+
   void open() override;
   void setTimeouts(int readMs, int writeMs) override;
   void write(std::string_view bytes) override;
@@ -21,6 +32,10 @@ class SerialPort : public BridgePort {
   const std::string& path() const { return path_; }
 
  private:
+  void openDevice();
+  bool discardInput();  // false when the device hung up
+  void drop();          // forget a device that failed
+
   std::string path_;
   int baud_;
   int fd_ = -1;
