@@ -1,0 +1,106 @@
+#include "app/Control.h"
+
+#include <utility>
+
+namespace kestrav::app {
+
+Control::Control(ControlKind kind, std::string name, int index)
+    : kind_(kind), name_(std::move(name)), index_(index) {}
+
+std::string Control::objectName() const {
+  return index_ < 0 ? name_ : name_ + "_" + std::to_string(index_);
+}
+
+std::string Control::inventoryName() const {
+  return index_ < 0 ? name_ : name_ + "(" + std::to_string(index_) + ")";
+}
+
+template <typename T>
+static bool assign(T& field, T value) {
+  if (field == value) return false;
+  field = std::move(value);
+  return true;
+}
+
+void Control::setText(std::string text) {
+  if (assign(text_, std::move(text))) touch();
+}
+void Control::setToolTip(std::string tip) {
+  if (assign(toolTip_, std::move(tip))) touch();
+}
+void Control::setBackColor(std::uint32_t c) {
+  if (assign(backColor_, c)) touch();
+}
+void Control::setForeColor(std::uint32_t c) {
+  if (assign(foreColor_, c)) touch();
+}
+void Control::setFillColor(std::uint32_t c) {
+  if (assign(fillColor_, c)) touch();
+}
+void Control::setVisible(bool v) {
+  if (assign(visible_, v)) touch();
+}
+void Control::setEnabled(bool e) {
+  if (assign(enabled_, e)) touch();
+}
+void Control::setLeft(int v) {
+  if (assign(left_, v)) touch();
+}
+void Control::setTop(int v) {
+  if (assign(top_, v)) touch();
+}
+void Control::setWidth(int v) {
+  if (assign(width_, v)) touch();
+}
+void Control::setHeight(int v) {
+  if (assign(height_, v)) touch();
+}
+void Control::setInterval(int ms) {
+  if (assign(interval_, ms)) touch();
+}
+void Control::setItems(std::vector<std::string> items) {
+  if (assign(items_, std::move(items))) touch();
+}
+
+void Control::setValue(int v) {
+  if (kind_ == ControlKind::OptionButton) {
+    if (v != 0) {
+      for (int i = 0; i < groupCount_; ++i)
+        if (&group_[i] != this && group_[i].value_ != 0) {
+          group_[i].value_ = 0;
+          group_[i].touch();
+        }
+    }
+    if (assign(value_, v)) touch();
+    if (v != 0) raiseClick();
+    return;
+  }
+  if (!assign(value_, v)) return;
+  touch();
+  if (kind_ == ControlKind::CheckBox) raiseClick();
+}
+
+void Control::setListIndex(int i) {
+  if (assign(listIndex_, i)) touch();
+  raiseClick();
+}
+
+void Control::takeUserText(std::string text) {
+  if (assign(text_, std::move(text))) touch();
+}
+
+void Control::raiseClick() {
+  if (click_) click_(index_);
+}
+
+int Control::raiseKeyPress(int keyAscii) { return keyPress_ ? keyPress_(index_, keyAscii) : keyAscii; }
+
+void Control::raiseGotFocus() {
+  if (gotFocus_) gotFocus_(index_);
+}
+
+void Control::raiseLostFocus() {
+  if (lostFocus_) lostFocus_(index_);
+}
+
+}  // namespace kestrav::app

@@ -1,0 +1,18 @@
+#include "app/Monitor.h"
+
+#include <utility>
+
+namespace kestrav::app {
+
+Monitor::Monitor(std::unique_ptr<link::BridgePort> port, Desktop& d, Clock& c)
+    : link(std::move(port)), desktop(d), clock(c) {}
+
+void Monitor::end(int status) {
+  if (ended_) return;
+  ended_ = true;
+  exitStatus_ = status;
+  ui.Timer1.setEnabled(false);
+  desktop.quit(status);
+}
+
+}  // namespace kestrav::app

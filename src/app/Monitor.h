@@ -1,0 +1,47 @@
+#pragma once
+// The context every routine works on: the board stack, the bridge link, the
+// PEC table, the window model and the desktop. One per program run; nothing
+// of it is global.
+
+#include <memory>
+#include <string>
+
+#include "app/Clock.h"
+#include "app/Desktop.h"
+#include "app/MainWindowModel.h"
+#include "link/BridgeLink.h"
+#include "link/PecTable.h"
+#include "state/BoardStack.h"
+
+namespace kestrav::app {
+
+struct Monitor {
+  Monitor(std::unique_ptr<link::BridgePort> port, Desktop& desktop, Clock& clock);
+  Monitor(const Monitor&) = delete;
+  Monitor& operator=(const Monitor&) = delete;
+
+  state::BoardStack stack;
+  link::BridgeLink link;
+  link::PecTable pecTable;
+  MainWindowModel ui;
+  Desktop& desktop;
+  Clock& clock;
+
+  // The nine characters of the last identification.
+  std::string identification;
+
+  // Program lifetime: once ended, no routine runs any more.
+  bool ended() const { return ended_; }
+  int exitStatus() const { return exitStatus_; }
+  void end(int status);
+
+  // Depth of event handlers on the call stack: a timer tick never starts
+  // while another event (or a dialog opened inside one) is still running.
+  int handlerDepth = 0;
+
+ private:
+  bool ended_ = false;
+  int exitStatus_ = 0;
+};
+
+}  // namespace kestrav::app
