@@ -1,0 +1,65 @@
+#pragma once
+// A scripted desktop for tests: records every message box and dialog and
+// answers from queues; a fixed clock.
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Clock.h"
+#include "app/Desktop.h"
+
+namespace kestrav::test {
+
+struct ShownMessage {
+  std::string text, title;
+  app::MessageButtons buttons;
+  app::MessageIcon icon;
+  app::MessageAnswer defaultButton;
+};
+
+class FakeDesktop : public app::Desktop {
+ public:
+  std::vector<ShownMessage> messages;
+  std::deque<app::MessageAnswer> answers;  // empty: the default button
+  std::vector<std::string> inputPrompts;
+  std::deque<std::string> inputAnswers;  // empty: cancel (empty text)
+  std::deque<std::optional<std::string>> saveAnswers;
+  std::vector<std::string> opened;
+  std::string folder = "/tmp";
+  std::vector<int> quits;
+
+  app::MessageAnswer messageBox(const std::string& text, const std::string& title, app::MessageButtons buttons,
+                                app::MessageIcon icon, app::MessageAnswer defaultButton) override {
+    messages.push_back({text, title, buttons, icon, defaultButton});
+    if (answers.empty()) return defaultButton;
+    const app::MessageAnswer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::string inputBox(const std::string& prompt, const std::string&, const std::string&) override {
+    inputPrompts.push_back(prompt);
+    if (inputAnswers.empty()) return {};
+    std::string a = inputAnswers.front();
+    inputAnswers.pop_front();
+    return a;
+  }
+  std::optional<std::string> saveFileDialog(const std::string&) override {
+    if (saveAnswers.empty()) return std::nullopt;
+    std::optional<std::string> a = saveAnswers.front();
+    saveAnswers.pop_front();
+    return a;
+  }
+  void openFile(const std::string& path) override { opened.push_back(path); }
+  std::string programFolder() override { return folder; }
+  void quit(int status) override { quits.push_back(status); }
+};
+
+class FixedClock : public app::Clock {
+ public:
+  std::chrono::system_clock::time_point when{std::chrono::seconds(1796652309)};  // 2026-12-07 14:05:09 UTC
+  std::chrono::system_clock::time_point now() override { return when; }
+};
+
+}  // namespace kestrav::test

@@ -1,0 +1,32 @@
+#pragma once
+// A Monitor on a scripted port with a fake desktop and a fixed clock.
+
+#include <memory>
+
+#include "app/Events.h"
+#include "app/Monitor.h"
+#include "support/FakeDesktop.h"
+#include "support/ScriptedPort.h"
+
+namespace kestrav::test {
+
+struct MonitorFixture {
+  std::shared_ptr<PortScript> script = std::make_shared<PortScript>();
+  FakeDesktop desktop;
+  FixedClock clock;
+  std::unique_ptr<app::Monitor> monitor;
+
+  app::Monitor& build() {
+    monitor = std::make_unique<app::Monitor>(scriptedPort(script), desktop, clock);
+    app::wireMainWindow(*monitor);
+    return *monitor;
+  }
+  // Builds, wires and loads the window; the script decides the identification.
+  app::Monitor& start() {
+    build();
+    app::loadMainWindow(*monitor);
+    return *monitor;
+  }
+};
+
+}  // namespace kestrav::test
