@@ -1,9 +1,16 @@
 #include "sim/Simulator.h"
 
+#include "sim/BridgeFirmware.h"
+
 namespace kestrav::sim {
-struct Simulator::Impl {};
-Simulator::Simulator(SimOptions) : impl_(new Impl) {}
-Simulator::~Simulator() { delete impl_; }
-std::string Simulator::process(std::string_view) { return {}; }
-void Simulator::resetParser() {}
+
+Simulator::Simulator(SimOptions options)
+    : options_(std::move(options)), firmware_(std::make_unique<BridgeFirmware>(options_)) {}
+
+Simulator::~Simulator() = default;
+
+std::string Simulator::process(std::string_view bytes) { return firmware_->process(bytes); }
+
+void Simulator::resetParser() { firmware_->resetParser(); }
+
 }  // namespace kestrav::sim

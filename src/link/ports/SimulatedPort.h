@@ -2,6 +2,7 @@
 // The simulator in-process, behind the bridge port interface.
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,8 @@ class SimulatedPort : public BridgePort {
   // read time-out, as a real bridge would; false for fast tests.
   explicit SimulatedPort(std::shared_ptr<sim::Simulator> simulator, bool realTime = true);
 
+  // Starts a transaction: answers nobody read are gone, and a frame the
+  // last transaction left unfinished is forgotten.
   void open() override;
   void setTimeouts(int readMs, int writeMs) override;
   void write(std::string_view bytes) override;
@@ -23,6 +26,9 @@ class SimulatedPort : public BridgePort {
   void close() override;
 
   sim::Simulator& simulator() { return *simulator_; }
+
+  // Answers are kept up to this many characters, like the bridge's FIFO.
+  static constexpr std::size_t kMaxPending = 64 * 1024;
 
  private:
   std::shared_ptr<sim::Simulator> simulator_;
