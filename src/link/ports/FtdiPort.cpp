@@ -59,12 +59,12 @@ bool FtdiPort::connect() {
   // Opening resets the chip, which also empties its buffers.
   const bool claimed = device != nullptr && ftdi_usb_open_dev(ctx_, device) == 0;
   libusb_free_device_list(list, 1);  // an open device keeps its own reference
-  if (!claimed) return false;
 
-  opened_ = ftdi_set_baudrate(ctx_, baud_) == 0 &&  // fails for rates the chip cannot make
+  opened_ = claimed && ftdi_set_baudrate(ctx_, baud_) == 0 &&  // fails for rates the chip cannot make
             ftdi_set_line_property(ctx_, BITS_8, STOP_BIT_1, NONE) == 0 &&
             ftdi_setflowctrl(ctx_, SIO_DISABLE_FLOW_CTRL) == 0 &&
             ftdi_set_latency_timer(ctx_, kLatencyMs) == 0;
+  // Some failed opens leave the USB handle open; release it in every case.
   if (!opened_) ftdi_usb_close(ctx_);
   return opened_;
 }
