@@ -84,6 +84,11 @@ TEST(SerialPortOverPty, UnsupportedBaudRateSendsNothing) {
   BridgeLink working(std::make_unique<SerialPort>(bridge.path(), 115200));
   working.identify();
   EXPECT_EQ(bridge.received(), "IZ");
+  // The same judgement is offered to the command line before any port exists.
+  EXPECT_FALSE(SerialPort::supportsBaud(12345));
+  EXPECT_FALSE(SerialPort::supportsBaud(0));
+  EXPECT_TRUE(SerialPort::supportsBaud(115200));
+  EXPECT_TRUE(SerialPort::supportsBaud(9600));
 }
 
 TEST(SerialPortOverPty, InputWaitingBeforeATransactionIsDiscarded) {

@@ -50,6 +50,8 @@ bool hungUp(const pollfd& p) { return (p.revents & (POLLHUP | POLLERR | POLLNVAL
 
 }  // namespace
 
+bool SerialPort::supportsBaud(int baud) { return termiosSpeed(baud).has_value(); }
+
 SerialPort::SerialPort(std::string path, int baud) : path_(std::move(path)), baud_(baud) {}
 
 SerialPort::~SerialPort() { drop(); }

@@ -31,6 +31,9 @@ class SerialPort : public BridgePort {
 
   const std::string& path() const { return path_; }
 
+  // Whether a baud rate is one the tty driver can be set to.
+  static bool supportsBaud(int baud);
+
  private:
   void openDevice();
   bool discardInput();  // false when the device hung up
