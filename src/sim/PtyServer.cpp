@@ -92,6 +92,14 @@ void PtyServer::readInput(Simulator& simulator) {
 }
 
 void PtyServer::flushOutput() {
+  // A serial line never echoes. Were the terminal to echo our answers back
+  // to us, the "I" of "BRIDGE" would ask for another identification, for
+  // ever; so echo goes off whatever a client set.
+  termios t{};
+  if (tcgetattr(slaveKeeper_, &t) == 0 && (t.c_lflag & (ECHO | ECHONL))) {
+    t.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL);
+    tcsetattr(slaveKeeper_, TCSANOW, &t);
+  }
   while (!output_.empty()) {
     const ssize_t n = ::write(master_, output_.data(), output_.size());
     if (n > 0) {

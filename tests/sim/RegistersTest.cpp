@@ -42,18 +42,6 @@ TEST(RegisterLayout, VoltsToCodeRoundsAndClamps) {
   EXPECT_EQ(voltsToCode(0.0015), 1);
 }
 
-TEST(RegisterLayout, ConfigurationBitsOfEachCell) {
-  const ConfigRegs cfg{0x08, 0x81, 0x98, 0x80, 0, 0};
-  EXPECT_TRUE(tenCellMode(cfg));
-  EXPECT_EQ(dischargeMask(cfg), 0x881);  // cells 1, 8, 12
-  EXPECT_TRUE(dischargeBit(cfg, 11));
-  EXPECT_FALSE(dischargeBit(cfg, 10));
-  EXPECT_TRUE(maskBit(cfg, 0));   // CFGR2 bit 4
-  EXPECT_TRUE(maskBit(cfg, 3));   // CFGR2 bit 7
-  EXPECT_FALSE(maskBit(cfg, 4));
-  EXPECT_TRUE(maskBit(cfg, 11));  // CFGR3 bit 7
-}
-
 TEST(RegisterLayout, ComparatorsAreStrictAndOffAtZero) {
   ConfigRegs cfg{0xE0, 0, 0, 0, 150, 150};  // both thresholds 3.600 V
   CellCodes codes{};

@@ -120,6 +120,17 @@ TEST_F(SimProgram, ServesTheBridgeOnAPtyAndStopsCleanly) {
     ::close(fd);
   }
 
+  // A client that leaves echo on must not make the bridge talk to itself.
+  fd = openRaw(path);
+  termios t{};
+  tcgetattr(fd, &t);
+  t.c_lflag |= ECHO;
+  tcsetattr(fd, TCSANOW, &t);
+  ASSERT_EQ(::write(fd, "IZ", 2), 2);
+  EXPECT_EQ(readFor(fd, 27), "KESTRAV-2 SPI BRIDGE V1.0\r\n");
+  EXPECT_EQ(readFor(fd, 100, 300), "");
+  ::close(fd);
+
   const int status = stop(SIGTERM);
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);

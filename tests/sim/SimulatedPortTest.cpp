@@ -58,14 +58,5 @@ TEST(SimulatedPort, BacklogIsBounded) {
   EXPECT_EQ(readAll(port, 1'000'000).size(), link::SimulatedPort::kMaxPending);
 }
 
-TEST(SimulatedPort, SharesItsSimulator) {
-  auto sim = std::make_shared<Simulator>();
-  link::SimulatedPort port(sim, false);
-  port.open();
-  port.write(writeFrame(0x82, {0xE1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(read(*sim, 0x82, kRDCFG).regs[0], 0xE1);
-  EXPECT_EQ(&port.simulator(), sim.get());
-}
-
 }  // namespace
 }  // namespace kestrav::sim
