@@ -15,6 +15,11 @@
 #include <vector>
 
 #include "SimHelpers.h"
+#include "link/BridgeLink.h"
+#include "link/CommandStrings.h"
+#include "link/PecTable.h"
+#include "link/ReplyBytes.h"
+#include "link/ports/SerialPort.h"
 
 extern char** environ;
 
@@ -60,7 +65,7 @@ class SimProgram : public ::testing::Test {
  protected:
   void start(std::vector<std::string> args) {
     const char* dir = std::getenv("KESTRAV_BUILD_DIR");
-    if (dir == nullptr) GTEST_SKIP() << "KESTRAV_BUILD_DIR not set";
+    if (dir == nullptr) dir = KESTRAV_BINARY_DIR;
     const std::string binary = std::string(dir) + "/kestrav-sim";
     int out[2];
     ASSERT_EQ(::pipe(out), 0);
@@ -152,6 +157,46 @@ TEST_F(SimProgram, OptionsReachTheSimulatorAndSigintStops) {
   const int status = stop(SIGINT);
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// The whole link as the monitor uses it: the serial port on the simulator's
+// pty, the command strings, the reply buffers, the bytes and the CRC-8.
+TEST_F(SimProgram, TheSerialPortLinkWorksEndToEnd) {
+  start({"--boards", "2"});
+  const std::string path = readLine(stdout_);
+  ASSERT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
+
+  link::BridgeLink bridge(std::make_unique<link::SerialPort>(path));
+  EXPECT_EQ(bridge.identify().substr(0, 9), "KESTRAV-2");
+
+  state::BoardStack s;
+  s.CARDSTACK = 1;
+  link::PecTable table;
+  link::PECload(table);
+  s.BRDnumber = 1;
+  s.board[1].CFGRset = {"E1", "03", "00", "00", "7D", "AF"};
+  bridge.send(link::writeConfigString(s));  // write-only: its echo must not leak into the next read
+
+  using state::ReadCommand;
+  ASSERT_EQ(bridge.read(ReadCommand::RDCFG, link::readCommandString(s, ReadCommand::RDCFG)), 18u);
+  link::PEC_Create_CFGRbyte_array_ADDR(s, bridge.reply(ReadCommand::RDCFG));
+  link::PEC_GUI_RDCFG_Calc_ADDR(s, table);
+  EXPECT_EQ(s.board[1].PECrx[0], s.board[1].PECcalc[0]) << bridge.reply(ReadCommand::RDCFG);
+  EXPECT_EQ(s.board[1].RDCFGbytes[0], 0xE1);
+  EXPECT_EQ(s.board[1].RDCFGbytes[4], 0x7D);
+  EXPECT_EQ(s.board[1].RDCFGbytes[5], 0xAF);
+
+  bridge.send(link::startCommandString(s, state::Broadcastable::STCVAD));
+  ASSERT_EQ(bridge.read(ReadCommand::RDCV, link::readCommandString(s, ReadCommand::RDCV)), 42u);
+  link::PEC_Create_CVRbyte_array_ADDR(s, bridge.reply(ReadCommand::RDCV));
+  link::PEC_GUI_RDCV_Calc_ADDR(s, table);
+  EXPECT_EQ(s.board[1].PECrx[1], s.board[1].PECcalc[1]) << bridge.reply(ReadCommand::RDCV);
+
+  // Board 1 was never written: it still holds its power-up configuration.
+  s.BRDnumber = 0;
+  ASSERT_EQ(bridge.read(ReadCommand::RDCFG, link::readCommandString(s, ReadCommand::RDCFG)), 18u);
+  EXPECT_EQ(bridge.reply(ReadCommand::RDCFG).substr(4), "E00000000000A1");
+  EXPECT_EQ(WEXITSTATUS(stop(SIGTERM)), 0);
 }
 
 TEST_F(SimProgram, HelpAndBadOptions) {
