@@ -18,6 +18,9 @@ constexpr int kFtdiVendor = 0x0403;
 // The chip holds back a short reply until its latency timer runs out
 // (16 ms out of the box); 2 ms lets a nine-character reply come back at once.
 constexpr unsigned char kLatencyMs = 2;
+// Silence that tells the bridge has finished answering an earlier command:
+// longer than the latency timer, so a held-back answer cannot slip through.
+constexpr int kQuietMs = 5;
 
 int remainingMs(Clock::time_point deadline) {
   const auto left = deadline - Clock::now();
@@ -74,9 +77,31 @@ void FtdiPort::disconnect() {
   opened_ = false;
 }
 
+bool FtdiPort::discardInput() {
+  // Only the receive side is purged: the previous command may still be
+  // leaving the chip. The flush also proves the device is still there.
+  if (ftdi_tciflush(ctx_) != 0) return false;
+  // The bridge may still be answering the "T" tokens of the previous
+  // (write-only) command: read until the line has been quiet for a while,
+  // a bounded amount so that a chattering device cannot stall open().
+  unsigned char scratch[256];
+  for (int i = 0; i < 16; ++i) {
+    const auto quietUntil = Clock::now() + std::chrono::milliseconds(kQuietMs);
+    int n = 0;
+    while (n == 0 && Clock::now() < quietUntil) {
+      ctx_->usb_read_timeout = kQuietMs;
+      n = ftdi_read_data(ctx_, scratch, sizeof scratch);
+      if (n < 0) return false;
+      if (n == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (n == 0) return true;
+  }
+  return true;
+}
+
 void FtdiPort::open() {
-  if (opened_ && ftdi_tcioflush(ctx_) != 0) disconnect();  // unplugged since the last transaction
-  if (!opened_ && connect() && ftdi_tcioflush(ctx_) != 0) disconnect();
+  if (opened_ && !discardInput()) disconnect();  // unplugged since the last transaction
+  if (!opened_ && connect() && !discardInput()) disconnect();
 }
 
 void FtdiPort::setTimeouts(int readMs, int writeMs) {
@@ -89,8 +114,15 @@ void FtdiPort::write(std::string_view bytes) {
   // libusb takes a time-out of 0 as "wait for ever".
   ctx_->usb_write_timeout = std::max(writeTimeoutMs_, 1);
   const int size = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
-  if (ftdi_write_data(ctx_, reinterpret_cast<const unsigned char*>(bytes.data()), size) < 0)
+  if (ftdi_write_data(ctx_, reinterpret_cast<const unsigned char*>(bytes.data()), size) < 0) {
     disconnect();
+    return;
+  }
+  // The USB transfer ends when the chip has taken the bytes, not when they
+  // have left it: wait out their time on the line (ten bits a character),
+  // so that the bridge answers while this transaction still listens.
+  const auto onTheLine = std::chrono::microseconds(static_cast<long long>(size) * 10 * 1000000 / baud_);
+  std::this_thread::sleep_for(std::min<std::chrono::microseconds>(onTheLine, std::chrono::milliseconds(writeTimeoutMs_)));
 }
 
 std::size_t FtdiPort::read(char* buffer, std::size_t count) {

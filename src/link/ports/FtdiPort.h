@@ -3,9 +3,10 @@
 // through libftdi1: "device 0" of the bridge's vendor library.
 //
 // The device stays claimed from one transaction to the next; close() keeps
-// it. Every open() purges both directions of the chip, which both drops
-// what the bridge sent since the last transaction and proves the device is
-// still there: a purge, read or write that fails releases the device, and
+// it. Every open() purges the chip's receive side and reads until the line
+// is quiet, which drops what the bridge sent since the last transaction and
+// proves the device is still there; a write waits until its characters have
+// left the chip. A purge, read or write that fails releases the device, and
 // the next open() looks for the first FTDI device afresh. With no device
 // (or no USB at all) every call returns at once and delivers nothing.
 
@@ -32,6 +33,7 @@ class FtdiPort : public BridgePort {
  private:
   bool connect();     // claims and configures the first FTDI device
   void disconnect();  // releases it (also after it vanished)
+  bool discardInput();  // false when the device vanished
 
   int baud_;
   ftdi_context* ctx_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <optional>
+#include <thread>
 #include <utility>
 
 namespace kestrav::link {
@@ -92,22 +94,35 @@ void SerialPort::openDevice() {
 
 bool SerialPort::discardInput() {
   // Replies nobody read (the answers to the "T" tokens of write-only
-  // commands, the tail of a reply that timed out) and output a timed-out
-  // write left queued must not leak into this transaction.
-  if (::tcflush(fd_, TCIOFLUSH) != 0) return false;  // EIO once hung up
-  // Whatever slipped in since the flush is read away too, a bounded amount
-  // so that a device that never stops talking cannot stall open().
+  // commands, the tail of a reply that timed out) must not leak into this
+  // transaction. Output is kept: a command written by the previous
+  // transaction may still be on its way to the bridge, unless its write
+  // never drained, and then what is left of it would only garble this one.
+  if (::tcflush(fd_, outputStuck_ ? TCIOFLUSH : TCIFLUSH) != 0) return false;  // EIO once hung up
+  outputStuck_ = false;
+  // The bridge may still be answering the previous command: read until the
+  // line has been quiet for a few milliseconds, a bounded amount so that a
+  // device that never stops talking cannot stall open().
   char scratch[256];
   for (int i = 0; i < 16; ++i) {
     pollfd p{fd_, POLLIN, 0};
-    const int r = ::poll(&p, 1, 0);
+    const int r = ::poll(&p, 1, kQuietMs);
     if (r == 0) return true;
     if (r < 0) return errno == EINTR;
-    if (hungUp(p)) return false;
+    if (hungUp(p) && (p.revents & POLLIN) == 0) return false;
     const ssize_t n = ::read(fd_, scratch, sizeof scratch);
     if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return false;
   }
   return true;
+}
+
+bool SerialPort::drainOutput(Clock::time_point deadline) {
+  for (;;) {
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
 }
 
 void SerialPort::open() {
@@ -141,7 +156,10 @@ void SerialPort::write(std::string_view bytes) {
     }
     // The driver's output queue is full: wait for room until the deadline.
     const int ms = remainingMs(deadline);
-    if (ms == 0) return;
+    if (ms == 0) {
+      outputStuck_ = true;
+      return;
+    }
     pollfd p{fd_, POLLOUT, 0};
     const int r = ::poll(&p, 1, ms);
     if ((r < 0 && errno != EINTR) || (r > 0 && hungUp(p))) {
@@ -149,6 +167,9 @@ void SerialPort::write(std::string_view bytes) {
       return;
     }
   }
+  // Wait until the command has left, so that the bridge's answer to it comes
+  // while this transaction, not the next one, is listening.
+  if (!drainOutput(deadline)) outputStuck_ = true;
 }
 
 std::size_t SerialPort::read(char* buffer, std::size_t count) {

@@ -9,6 +9,7 @@
 // unsupported baud rate, leaves the port closed: it then sends nothing and
 // reads nothing, like an unplugged bridge.
 
+#include <chrono>
 #include <string>
 
 #include "link/BridgePort.h"
@@ -17,6 +18,9 @@ namespace kestrav::link {
 
 class SerialPort : public BridgePort {
  public:
+  // How long the line must stay silent before a transaction starts.
+  static constexpr int kQuietMs = 3;
+
   explicit SerialPort(std::string path, int baud = 115200);
   ~SerialPort() override;
 
@@ -37,6 +41,7 @@ class SerialPort : public BridgePort {
  private:
   void openDevice();
   bool discardInput();  // false when the device hung up
+  bool drainOutput(std::chrono::steady_clock::time_point deadline);  // false if still queued
   void drop();          // forget a device that failed
 
   std::string path_;
@@ -44,6 +49,7 @@ class SerialPort : public BridgePort {
   int fd_ = -1;
   int readTimeoutMs_ = 0;
   int writeTimeoutMs_ = 0;
+  bool outputStuck_ = false;  // the last write did not leave before its deadline
 };
 
 }  // namespace kestrav::link
