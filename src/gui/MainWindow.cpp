@@ -1,0 +1,274 @@
+#include "gui/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "app/Events.h"
+#include "gui/WindowLayout.h"
+
+namespace kestrav::gui {
+
+namespace {
+
+using app::Control;
+using app::ControlKind;
+
+// The character a key press stands for, as a key handler sees it; 0 for
+// keys that are no character (arrows, function keys, shortcuts).
+int asciiOf(const QKeyEvent* e) {
+  if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return 0;
+  switch (e->key()) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Escape: return 27;
+    default: break;
+  }
+  const QString t = e->text();
+  if (t.size() == 1 && t[0].unicode() >= 32 && t[0].unicode() < 127) return t[0].unicode();
+  return 0;
+}
+
+const char* panelName(layout::Panel p) {
+  switch (p) {
+    case layout::Panel::Boards: return "panelBoards";
+    case layout::Panel::Commands: return "panelCommands";
+    case layout::Panel::Status: return "panelStatus";
+    case layout::Panel::Overview: return "panelOverview";
+    case layout::Panel::Identity: return "panelIdentity";
+    case layout::Panel::Central: break;
+  }
+  return "central";
+}
+
+}  // namespace
+
+MainWindow::MainWindow(app::Monitor& monitor, QWidget* parent) : QMainWindow(parent), m_(monitor) {
+  setObjectName(QString::fromStdString(m_.ui.form.objectName()));
+  setAccessibleName(QString::fromStdString(m_.ui.form.caption()));
+  buildMenus();
+  buildControls();
+  timer_.setObjectName("Timer1");
+  connect(&timer_, &QTimer::timeout, this, &MainWindow::tick);
+  render();
+}
+
+MainWindow::~MainWindow() { timer_.stop(); }
+
+void MainWindow::buildMenus() {
+  app::MainWindowModel& ui = m_.ui;
+  views_.push_back({&ui.form, this, ViewKind::Window});
+  auto addMenu = [&](Control& menu, std::initializer_list<Control*> items) {
+    QMenu* qmenu = menuBar()->addMenu(QString());
+    qmenu->setObjectName(QString::fromStdString(menu.objectName()));
+    views_.push_back({&menu, qmenu, ViewKind::Menu});
+    for (Control* item : items) {
+      QAction* action = qmenu->addAction(QString());
+      action->setObjectName(QString::fromStdString(item->objectName()));
+      views_.push_back({item, action, ViewKind::Action});
+      connect(action, &QAction::triggered, this, [this, item] { userEvent(*item, [item] { item->raiseClick(); }); });
+    }
+  };
+  addMenu(ui.mnuFile, {&ui.mnuExit});
+  addMenu(ui.mnuDatalog, {&ui.mnuCreateNewSetup, &ui.mnuUsePreviousSetup, &ui.mnuViewLastDatalog});
+  views_.push_back({&ui.Timer1, &timer_, ViewKind::Timer});
+  views_.push_back({&ui.CommonDialog1, nullptr, ViewKind::None});
+}
+
+void MainWindow::buildControls() {
+  auto* central = new QWidget(this);
+  central->setObjectName("central");
+  central->setFixedSize(layout::centralSize());
+  setCentralWidget(central);
+
+  std::unordered_map<layout::Panel, QWidget*> panels;
+  panels[layout::Panel::Central] = central;
+  for (layout::Panel p : layout::panels()) {
+    auto* frame = new QFrame(central);
+    frame->setObjectName(panelName(p));
+    frame->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
+    frame->setGeometry(layout::panelRect(p));
+    panels[p] = frame;
+  }
+
+  std::unordered_map<std::string, QWidget*> frames;
+  auto create = [&](Control& c) {
+    const layout::Placement at = layout::place(c);
+    QWidget* parent = at.frame.empty() ? panels[at.panel] : frames.at(at.frame);
+    ControlView v = createControlWidget(c, parent);
+    if (v.object == nullptr) return;
+    v.widget()->setGeometry(at.rect);
+    if (c.kind() == ControlKind::Frame) frames[c.objectName()] = v.widget();
+    connectControl(v);
+    views_.push_back(v);
+  };
+  // Frames first: the other controls sit in them.
+  for (Control* c : m_.ui.all())
+    if (c->kind() == ControlKind::Frame) create(*c);
+  for (Control* c : m_.ui.all())
+    if (c->kind() != ControlKind::Frame && c->kind() != ControlKind::Form && c->kind() != ControlKind::Menu &&
+        c->kind() != ControlKind::MenuItem && c->kind() != ControlKind::Timer &&
+        c->kind() != ControlKind::CommonDialog)
+      create(*c);
+
+  for (std::size_t i = 0; i < views_.size(); ++i) {
+    viewOf_[views_[i].control] = i;
+    if (views_[i].object != nullptr) controlOf_[views_[i].object] = views_[i].control;
+  }
+
+  // Parts of a symbol drawn over one another: the bar over the cell body,
+  // mercury and bulb over the thermometer stem, the sample over its cell.
+  app::MainWindowModel& ui = m_.ui;
+  for (int i = 0; i < 12; ++i) widgetFor(ui.Shape2[i])->raise();
+  for (int i = 0; i < 3; ++i) {
+    widgetFor(ui.Shape6[i])->raise();
+    widgetFor(ui.Shape7[i])->raise();
+  }
+  for (int i = 0; i < 7; ++i) widgetFor(ui.Shape9[i])->raise();
+
+  // The keyboard starts on the first board button, not in a threshold box
+  // (entering one of those empties it).
+  widgetFor(ui.Command4[0])->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::connectControl(const ControlView& v) {
+  Control& c = *v.control;
+  QWidget* w = v.widget();
+  switch (v.kind) {
+    case ViewKind::PushButton:
+      connect(static_cast<QPushButton*>(w), &QPushButton::clicked, this,
+              [this, &c] { userEvent(c, [&c] { c.raiseClick(); }); });
+      break;
+    case ViewKind::ArrowButton:
+      connect(static_cast<QToolButton*>(w), &QToolButton::clicked, this,
+              [this, &c] { userEvent(c, [&c] { c.raiseClick(); }); });
+      break;
+    case ViewKind::CheckBox:
+      // setValue raises Click when the value changed.
+      connect(static_cast<QCheckBox*>(w), &QCheckBox::clicked, this,
+              [this, &c](bool checked) { userEvent(c, [&c, checked] { c.setValue(checked ? 1 : 0); }); });
+      break;
+    case ViewKind::Radio:
+      connect(static_cast<QRadioButton*>(w), &QRadioButton::clicked, this,
+              [this, &c] { userEvent(c, [&c] { c.setValue(1); }); });
+      break;
+    case ViewKind::Combo:
+      connect(static_cast<QComboBox*>(w), &QComboBox::activated, this,
+              [this, &c](int i) { userEvent(c, [&c, i] { c.setListIndex(i); }); });
+      break;
+    case ViewKind::LineEdit: {
+      auto* edit = static_cast<QLineEdit*>(w);
+      if (!edit->isReadOnly()) {
+        // What the user typed belongs to the model at once, without events.
+        connect(edit, &QLineEdit::textEdited, this, [this, &c](const QString& text) {
+          c.takeUserText(text.toStdString());
+          views_[viewOf_.at(&c)].rendered = c.revision();
+        });
+        connect(edit, &QLineEdit::cursorPositionChanged, this, [&c](int, int pos) { c.setSelStart(pos); });
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  if (w->focusPolicy() != Qt::NoFocus) w->installEventFilter(this);
+}
+
+QWidget* MainWindow::widgetFor(const Control& c) const {
+  const auto it = viewOf_.find(&c);
+  return it == viewOf_.end() || views_[it->second].kind == ViewKind::Window ? nullptr : views_[it->second].widget();
+}
+
+QAction* MainWindow::actionFor(const Control& c) const {
+  const auto it = viewOf_.find(&c);
+  if (it == viewOf_.end()) return nullptr;
+  const ControlView& v = views_[it->second];
+  if (v.kind == ViewKind::Action) return static_cast<QAction*>(v.object);
+  if (v.kind == ViewKind::Menu) return static_cast<QMenu*>(v.object)->menuAction();
+  return nullptr;
+}
+
+template <typename Action>
+void MainWindow::userEvent(Control& c, Action&& action) {
+  views_[viewOf_.at(&c)].rendered = 0;
+  action();
+  render();
+}
+
+void MainWindow::render() {
+  int painted = 0;
+  for (ControlView& v : views_) {
+    const std::uint64_t revision = v.control->revision();
+    if (v.rendered == revision) continue;
+    v.rendered = revision;
+    renderControl(v);
+    ++painted;
+  }
+  lastRenderCount_ = painted;
+
+  const Control* focus = m_.ui.focused();
+  if (focus != renderedFocus_) {
+    renderedFocus_ = focus;
+    QWidget* w = focus != nullptr ? widgetFor(*focus) : nullptr;
+    if (w != nullptr && QApplication::focusWidget() != w) w->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+void MainWindow::tick() {
+  app::timerTick(m_);
+  render();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!m_.ended()) userEvent(m_.ui.form, [this] { app::closeRequested(m_); });
+  event->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  const auto it = controlOf_.find(watched);
+  if (it == controlOf_.end()) return QMainWindow::eventFilter(watched, event);
+  Control& c = *it->second;
+  if (event->type() == QEvent::FocusIn) {
+    focusEntered(c);
+  } else if (event->type() == QEvent::KeyPress && c.kind() == ControlKind::TextBox) {
+    if (keyPressed(c, watched, static_cast<QKeyEvent*>(event))) return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::focusEntered(Control& c) {
+  // The model already has it when render() moved the focus.
+  if (m_.ui.focused() == &c) return;
+  userEvent(c, [this, &c] { m_.ui.setFocus(c); });
+}
+
+bool MainWindow::keyPressed(Control& c, QObject* widget, QKeyEvent* event) {
+  auto* edit = qobject_cast<QLineEdit*>(widget);
+  const int ascii = asciiOf(event);
+  if (edit == nullptr || edit->isReadOnly() || ascii == 0) return false;
+  // The key handler judges the key against the text and caret as they are.
+  c.takeUserText(edit->text().toStdString());
+  c.setSelStart(edit->cursorPosition());
+  int key = ascii;
+  userEvent(c, [&c, &key, ascii] { key = c.raiseKeyPress(ascii); });
+  if (key == ascii) return false;  // the box takes the key as typed
+  if (key == 8) {
+    edit->backspace();
+  } else if (key >= 32 && key < 127) {
+    edit->insert(QString(QChar(key)));
+  }
+  if (key != 0) c.takeUserText(edit->text().toStdString());
+  return true;
+}
+
+}  // namespace kestrav::gui

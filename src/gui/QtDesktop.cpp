@@ -1,0 +1,125 @@
+#include "gui/QtDesktop.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include "gui/FileFilter.h"
+
+namespace kestrav::gui {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+QMessageBox::StandardButtons buttonsOf(app::MessageButtons b) {
+  switch (b) {
+    case app::MessageButtons::OKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case app::MessageButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case app::MessageButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case app::MessageButtons::OK: break;
+  }
+  return QMessageBox::Ok;
+}
+
+QMessageBox::Icon iconOf(app::MessageIcon i) {
+  switch (i) {
+    case app::MessageIcon::Information: return QMessageBox::Information;
+    case app::MessageIcon::Exclamation: return QMessageBox::Warning;
+    case app::MessageIcon::Question: return QMessageBox::Question;
+    case app::MessageIcon::Critical: return QMessageBox::Critical;
+    case app::MessageIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButton buttonOf(app::MessageAnswer a) {
+  switch (a) {
+    case app::MessageAnswer::Cancel: return QMessageBox::Cancel;
+    case app::MessageAnswer::Yes: return QMessageBox::Yes;
+    case app::MessageAnswer::No: return QMessageBox::No;
+    case app::MessageAnswer::OK: break;
+  }
+  return QMessageBox::Ok;
+}
+
+app::MessageAnswer answerOf(int button, app::MessageButtons offered) {
+  switch (button) {
+    case QMessageBox::Ok: return app::MessageAnswer::OK;
+    case QMessageBox::Yes: return app::MessageAnswer::Yes;
+    case QMessageBox::No: return app::MessageAnswer::No;
+    case QMessageBox::Cancel: return app::MessageAnswer::Cancel;
+    default: break;
+  }
+  // Closed without a button: what Escape would have answered.
+  switch (offered) {
+    case app::MessageButtons::OK: return app::MessageAnswer::OK;
+    case app::MessageButtons::YesNo: return app::MessageAnswer::No;
+    default: return app::MessageAnswer::Cancel;
+  }
+}
+
+}  // namespace
+
+void QtDesktop::attach(QWidget* window, std::function<void()> beforeDialog) {
+  window_ = window;
+  beforeDialog_ = std::move(beforeDialog);
+}
+
+void QtDesktop::prepareDialog() {
+  if (beforeDialog_) beforeDialog_();
+}
+
+app::MessageAnswer QtDesktop::messageBox(const std::string& text, const std::string& title,
+                                         app::MessageButtons buttons, app::MessageIcon icon,
+                                         app::MessageAnswer defaultButton) {
+  prepareDialog();
+  QMessageBox box(iconOf(icon), qs(title.empty() ? app::kDefaultMessageTitle : title), qs(text),
+                  buttonsOf(buttons), window_);
+  box.setObjectName("MessageBox");
+  if (QAbstractButton* b = box.button(buttonOf(defaultButton))) box.setDefaultButton(qobject_cast<QPushButton*>(b));
+  return answerOf(box.exec(), buttons);
+}
+
+std::string QtDesktop::inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
+  prepareDialog();
+  QInputDialog dialog(window_);
+  dialog.setObjectName("InputBox");
+  dialog.setWindowTitle(qs(title.empty() ? app::kDefaultMessageTitle : title));
+  dialog.setLabelText(qs(prompt));
+  dialog.setTextValue(qs(defaultText));
+  dialog.setInputMode(QInputDialog::TextInput);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.textValue().toStdString();
+}
+
+std::optional<std::string> QtDesktop::saveFileDialog(const std::string& filter) {
+  prepareDialog();
+  const FileFilter f = parseFileFilter(filter);
+  QFileDialog dialog(window_);
+  dialog.setObjectName("CommonDialog1");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  QStringList names;
+  for (const std::string& n : f.nameFilters) names << qs(n);
+  if (!names.isEmpty()) dialog.setNameFilters(names);
+  if (!f.suffix.empty()) dialog.setDefaultSuffix(qs(f.suffix));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return withSuffix(dialog.selectedFiles().first().toStdString(), f.suffix);
+}
+
+void QtDesktop::openFile(const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path))); }
+
+std::string QtDesktop::programFolder() { return QCoreApplication::applicationDirPath().toStdString(); }
+
+void QtDesktop::quit(int status) {
+  quitRequested_ = true;
+  quitStatus_ = status;
+  QCoreApplication::exit(status);
+}
+
+}  // namespace kestrav::gui

@@ -1,0 +1,64 @@
+// Pictures of the window for a human to look at (written to
+// gui-screenshots/ in the build folder), taken in the states that move
+// controls around.
+
+#include <QPixmap>
+
+#include "WindowFixture.h"
+
+namespace kestrav::test {
+namespace {
+
+using ScreenshotTest = WindowTest;
+
+TEST_F(ScreenshotTest, StartedWindow) {
+  start();
+  const QPixmap shot = window.grab();
+  EXPECT_LE(shot.width(), 1280);
+  EXPECT_LE(shot.height(), 800);
+  EXPECT_TRUE(shot.save(artifact("main-window.png")));
+}
+
+TEST_F(ScreenshotTest, BusyStack) {
+  start();
+  ui.Combo1.setListIndex(2);  // three boards
+  ui.Check5[1].setValue(1);
+  ui.Check5[4].setValue(1);
+  const std::uint32_t colours[] = {0xFFFFFF, 0x00FF00, 0xFF8080, 0x00FFFF, 0x0000FF, 0xE0E0E0, 0x808080};
+  for (int i = 0; i < 36; ++i) ui.Shape1[i].setFillColor(colours[(i * 5 + i / 12) % 7]);
+  struct Bar { int top, height; std::uint32_t fill; };
+  const Bar bars[] = {{600, 255, 0x00FF00}, {720, 135, 0xFF8080}, {720, 135, 0x00FFFF}, {480, 375, 0x0000FF},
+                      {360, 495, 0xE0E0E0}, {720, 135, 0x808080}, {600, 255, 0xFFFFFF}};
+  for (int i = 0; i < 12; ++i) {
+    const Bar& b = bars[i % 7];
+    ui.Shape2[i].setTop(b.top);
+    ui.Shape2[i].setHeight(b.height);
+    ui.Shape2[i].setFillColor(b.fill);
+    ui.Shape4[i].setFillColor(b.fill == 0xFFFFFF ? 0xFFFFFF : 0xE0E0E0);
+    ui.Text1[i].setText(" 3." + std::to_string(500 + i * 7) + "V  ");
+  }
+  for (int i = 0; i < 3; ++i) {
+    ui.Shape6[i].setFillColor(0x0000FF);
+    ui.Shape7[i].setFillColor(0x0000FF);
+    ui.Shape8[i].setFillColor(0xE0E0E0);
+    ui.Text6[i].setText(" 1.52" + std::to_string(i) + "V  ");
+    ui.Text7[i].setText("  0" + std::to_string(i) + "   ");
+  }
+  ui.Shape12[0].setFillColor(0x00FF00);
+  ui.Shape12[1].setFillColor(0x0000FF);
+  ui.Text8.setText("0x5A != 0x3C");
+  ui.Text8.setBackColor(0x0000FF);
+  ui.Label8[1].setCaption("RDCV");
+  ui.Shape3.setFillColor(0x00FF00);
+  ui.Image1.setLeft(504 + 24 * 1);
+  ui.Command1[10].setVisible(false);
+  for (int i = 11; i <= 13; ++i) ui.Command1[i].setVisible(true);
+  ui.Text3.setText(
+      "|            2000mS            |                 No                  |                   20mS              | "
+      "|                                     |                                       |                                          |  ");
+  window.render();
+  EXPECT_TRUE(window.grab().save(artifact("main-window-busy.png")));
+}
+
+}  // namespace
+}  // namespace kestrav::test
