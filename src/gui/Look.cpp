@@ -29,7 +29,7 @@ QFont frameFont() {
   f.setFamilies({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"});
   f.setStyleHint(QFont::SansSerif);
   f.setPixelSize(11);
-  f.setBold(true);
+  f.setBold(false);
   return f;
 }
 

@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 #include <QUrl>
 
 #include "gui/FileFilter.h"
@@ -119,7 +120,10 @@ std::string QtDesktop::programFolder() { return QCoreApplication::applicationDir
 void QtDesktop::quit(int status) {
   quitRequested_ = true;
   quitStatus_ = status;
-  QCoreApplication::exit(status);
+  // With no loop running yet (the load handler refused the bridge) the
+  // caller sees the request; telling Qt then would only make the next
+  // dialog return at once.
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(status);
 }
 
 }  // namespace kestrav::gui

@@ -12,7 +12,7 @@ using app::Control;
 
 // Stack overview, inside its panel.
 constexpr int kLegendLeft = 4, kLegendWidth = 54;
-constexpr int kColumnsLeft = 62, kColumnPitch = 26, kSquareWidth = 22, kSquareHeight = 14;
+constexpr int kColumnsLeft = 62, kColumnPitch = 25, kSquareWidth = 22, kSquareHeight = 14;
 constexpr int kPecRowTop = 56, kCellRowsTop = 76, kRowPitch = 18;
 constexpr int kRowLegendWidth = 34;
 
@@ -26,9 +26,9 @@ constexpr QRect kBarArea(27, 35, 22, 50);
 constexpr int kBarBottomUnits = 855, kBarTallestTopUnits = 360;
 
 // Configuration frame: the register boxes and the duty-cycle table.
-constexpr int kRegisterBoxLeft = 250, kRegisterBoxPitch = 60, kRegisterBoxWidth = 56;
+constexpr int kRegisterBoxLeft = 250, kRegisterBoxPitch = 58, kRegisterBoxWidth = 54;
 constexpr int kBitRowTop = 102, kBitRowPitch = 18;
-constexpr int kDutyColumns[4][2] = {{0, 56}, {60, 196}, {260, 212}, {476, 234}};  // left, width in Label4
+constexpr int kDutyColumns[4][2] = {{0, 56}, {60, 194}, {258, 208}, {470, 234}};  // left, width in Label4
 
 int commandRowTop(int row) { return kCommandRowTop + row * kCommandRowPitch; }
 int cellRowTop(int cellIndex) { return kCellRowsTop + (11 - cellIndex) * kRowPitch; }
@@ -43,7 +43,7 @@ Placement placeCell(const Control& c) {
   const int i = c.index();
   const std::string& n = c.name();
   const std::string f = frameOfCell(i);
-  if (n == "Frame1") return central(QRect(274 + (i % 6) * 79, 4 + (i / 6) * 128, 76, 124));
+  if (n == "Frame1") return central(QRect(280 + (i % 6) * 79, 4 + (i / 6) * 128, 76, 124));
   if (n == "Text1") return inFrame(f, QRect(4, 99, 68, 20));
   if (n == "Line7") return inFrame(f, QRect(36, 18, 4, 8));
   if (n == "Shape5") return inFrame(f, QRect(31, 26, 14, 6));
@@ -57,13 +57,13 @@ Placement placeBoards(const Control& c) {
   const int i = c.index();
   const std::string& n = c.name();
   // The board buttons come last: the stack size hides those beyond it.
-  if (n == "Label1") return onPanel(Panel::Boards, QRect(8, 4, 248, 24));
-  if (n == "Label7") return onPanel(Panel::Boards, QRect(8, 34, 188, 22));
-  if (n == "Combo1") return onPanel(Panel::Boards, QRect(200, 34, 56, 22));
-  if (n == "Label14") return onPanel(Panel::Boards, QRect(8, 60, 158, 32));
-  if (n == "Label16") return onPanel(Panel::Boards, QRect(168, 64, 28, 22));
-  if (n == "Combo2") return onPanel(Panel::Boards, QRect(200, 64, 56, 22));
-  return onPanel(Panel::Boards, QRect(8 + (i % 5) * 50, 100 + (i / 5) * 44, 46, 40));  // Command4
+  if (n == "Label1") return onPanel(Panel::Boards, QRect(8, 4, 254, 24));
+  if (n == "Label7") return onPanel(Panel::Boards, QRect(8, 34, 194, 22));
+  if (n == "Combo1") return onPanel(Panel::Boards, QRect(206, 34, 56, 22));
+  if (n == "Label14") return onPanel(Panel::Boards, QRect(8, 60, 164, 32));
+  if (n == "Label16") return onPanel(Panel::Boards, QRect(174, 64, 28, 22));
+  if (n == "Combo2") return onPanel(Panel::Boards, QRect(206, 64, 56, 22));
+  return onPanel(Panel::Boards, QRect(8 + (i % 5) * 51, 100 + (i / 5) * 44, 50, 40));  // Command4
 }
 
 Placement placeCommands(const Control& c) {
@@ -72,11 +72,11 @@ Placement placeCommands(const Control& c) {
   if (n == "Command1") {
     if (i <= 9) return onPanel(Panel::Commands, QRect(8, commandRowTop(i), 118, 26));
     if (i <= 11) return onPanel(Panel::Commands, QRect(8, commandRowTop(10), 118, 54));
-    return onPanel(Panel::Commands, QRect(162, commandRowTop(10) + (i - 12) * 29, 94, 25));
+    return onPanel(Panel::Commands, QRect(162, commandRowTop(10) + (i - 12) * 29, 100, 25));
   }
   if (n == "Check5") return onPanel(Panel::Commands, broadcastBoxRect(i, c.width()));
-  if (n == "Label19") return onPanel(Panel::Commands, QRect(kBroadcastLeft + kNarrowBoxWidth + 2, commandRowTop(i), 54, 26));
-  if (n == "Label18") return onPanel(Panel::Commands, QRect(kBroadcastLeft, commandRowTop(6 + i), 124, 26));
+  if (n == "Label19") return onPanel(Panel::Commands, QRect(kBroadcastLeft + kNarrowBoxWidth + 2, commandRowTop(i), 60, 26));
+  if (n == "Label18") return onPanel(Panel::Commands, QRect(kBroadcastLeft, commandRowTop(6 + i), 130, 26));
   return onPanel(Panel::Commands, QRect(134, commandRowTop(10) + 17, 20, 20));  // Shape3, the run lamp
 }
 
@@ -87,8 +87,8 @@ Placement placeOverview(const Control& c) {
     return onPanel(Panel::Overview,
                    QRect(overviewColumnLeft(i / 12), cellRowTop(i % 12), kSquareWidth, kSquareHeight));
   if (n == "Shape12") return onPanel(Panel::Overview, QRect(overviewColumnLeft(i) + 4, kPecRowTop, 14, 14));
-  if (n == "Label12") return onPanel(Panel::Overview, QRect(kLegendLeft, 18, 352, 16));
-  if (n == "Label15") return onPanel(Panel::Overview, QRect(kLegendLeft, 36, 352, 16));
+  if (n == "Label12") return onPanel(Panel::Overview, QRect(kLegendLeft, 18, 312, 16));
+  if (n == "Label15") return onPanel(Panel::Overview, QRect(kLegendLeft, 36, 312, 16));
   if (n == "Label9" && i == 0)
     return onPanel(Panel::Overview, QRect(kLegendLeft, kCellRowsTop - 2, kLegendWidth, 12 * kRowPitch));
   if (n == "Label9") return onPanel(Panel::Overview, rowLegendRect(c.left()));
@@ -98,49 +98,49 @@ Placement placeOverview(const Control& c) {
 Placement placeLegend(const Control& c) {
   const int y = 20 + c.index() * 39;
   const std::string& n = c.name();
-  if (n == "Frame8") return central(QRect(1117, 4, 151, 298));
+  if (n == "Frame8") return central(QRect(1114, 4, 154, 298));
   if (n == "Shape10") return inFrame("Frame8", QRect(6, y + 9, 26, 14));
   if (n == "Shape11") return inFrame("Frame8", QRect(32, y + 12, 4, 8));
   if (n == "Shape9") return inFrame("Frame8", QRect(9, y + 12, 20, 8));
-  if (n == "Label10") return inFrame("Frame8", QRect(42, y, 105, 16));
-  return inFrame("Frame8", QRect(42, y + 16, 105, 16));  // Label11
+  if (n == "Label10") return inFrame("Frame8", QRect(42, y, 108, 16));
+  return inFrame("Frame8", QRect(42, y + 16, 108, 16));  // Label11
 }
 
 Placement placeReadings(const Control& c) {
   const int i = c.index();
   const std::string& n = c.name();
-  const int x = 6 + i * 62;  // temperature columns
-  if (n == "Frame5") return central(QRect(274, 262, 196, 134));
+  const int x = 5 + i * 61;  // temperature columns
+  if (n == "Frame5") return central(QRect(280, 262, 192, 134));
   if (n == "Label6") return inFrame("Frame5", QRect(x, 18, 60, 16));
   if (n == "Shape8") return inFrame("Frame5", QRect(x + 25, 36, 10, 50));
   if (n == "Shape6") return inFrame("Frame5", QRect(x + 28, 48, 4, 34));
   if (n == "Shape7") return inFrame("Frame5", QRect(x + 21, 78, 18, 18));
   if (n == "Text6") return inFrame("Frame5", QRect(x, 104, 60, 20));
-  if (n == "Frame6") return central(QRect(476, 262, 132, 134));
-  if (n == "Label2") return inFrame("Frame6", QRect(8, 26 + i * 34, 54, 22));
-  if (n == "Text7") return inFrame("Frame6", QRect(64, 26 + i * 34, 60, 22));
-  if (n == "Frame7") return central(QRect(614, 262, 131, 134));
-  if (n == "Label8" && i == 0) return inFrame("Frame7", QRect(6, 24, 119, 16));
-  if (n == "Text8") return inFrame("Frame7", QRect(6, 42, 119, 22));
-  return inFrame("Frame7", QRect(6, 72, 119, 20));  // Label8(1)
+  if (n == "Frame6") return central(QRect(478, 262, 128, 134));
+  if (n == "Label2") return inFrame("Frame6", QRect(8, 26 + i * 34, 52, 22));
+  if (n == "Text7") return inFrame("Frame6", QRect(62, 26 + i * 34, 58, 22));
+  if (n == "Frame7") return central(QRect(612, 262, 139, 134));
+  if (n == "Label8" && i == 0) return inFrame("Frame7", QRect(10, 24, 119, 16));
+  if (n == "Text8") return inFrame("Frame7", QRect(10, 42, 119, 22));
+  return inFrame("Frame7", QRect(10, 72, 119, 20));  // Label8(1)
 }
 
 Placement placeConfiguration(const Control& c) {
   const int i = c.index();
   const std::string& n = c.name();
   const int bitRow = kBitRowTop + i * kBitRowPitch;
-  if (n == "Frame4") return central(QRect(274, 402, 726, 324));
-  if (n == "Label5") return inFrame("Frame4", QRect(8, i == 1 ? 18 : 58, 600, 16));
+  if (n == "Frame4") return central(QRect(280, 402, 720, 324));
+  if (n == "Label5") return inFrame("Frame4", QRect(8, i == 1 ? 18 : 58, 586, 16));
   if (n == "Text4" || n == "Text5")
     return inFrame("Frame4", QRect(kRegisterBoxLeft + i * kRegisterBoxPitch, n == "Text4" ? 34 : 74, kRegisterBoxWidth, 20));
-  if (n == "Frame3") return inFrame("Frame4", QRect(612, 12, 108, 82));
-  if (n == "Check4") return inFrame("Frame3", QRect(8, 22 + i * 26, 96, 20));
-  if (n == "Check0") return inFrame("Frame4", QRect(8, bitRow, 438, kBitRowPitch));
-  if (n == "Check1") return inFrame("Frame4", QRect(448, bitRow, 80, kBitRowPitch));
-  if (n == "Check2") return inFrame("Frame4", QRect(530, bitRow, 88, kBitRowPitch));
-  if (n == "Check3") return inFrame("Frame4", QRect(620, bitRow, 98, kBitRowPitch));
-  if (n == "Label4") return inFrame("Frame4", QRect(8, 252, 710, 28));
-  if (n == "Text3") return inFrame("Frame4", QRect(68, 282, 650, 36));
+  if (n == "Frame3") return inFrame("Frame4", QRect(600, 12, 112, 82));
+  if (n == "Check4") return inFrame("Frame3", QRect(8, 22 + i * 26, 100, 20));
+  if (n == "Check0") return inFrame("Frame4", QRect(8, bitRow, 432, kBitRowPitch));
+  if (n == "Check1") return inFrame("Frame4", QRect(442, bitRow, 80, kBitRowPitch));
+  if (n == "Check2") return inFrame("Frame4", QRect(524, bitRow, 86, kBitRowPitch));
+  if (n == "Check3") return inFrame("Frame4", QRect(612, bitRow, 100, kBitRowPitch));
+  if (n == "Label4") return inFrame("Frame4", QRect(8, 252, 704, 28));
+  if (n == "Text3") return inFrame("Frame4", QRect(68, 282, 644, 36));
   return inFrame("Frame4", QRect(22, i == 1 ? 282 : 301, 30, 17));  // Command0: up above down
 }
 
@@ -165,11 +165,11 @@ QSize centralSize() { return {1272, 730}; }
 
 QRect panelRect(Panel panel) {
   switch (panel) {
-    case Panel::Boards: return {4, 4, 264, 190};
-    case Panel::Commands: return {4, 200, 264, 374};
-    case Panel::Status: return {4, 580, 264, 54};
-    case Panel::Overview: return {751, 4, 360, 298};
-    case Panel::Identity: return {4, 640, 264, 86};
+    case Panel::Boards: return {4, 4, 270, 190};
+    case Panel::Commands: return {4, 200, 270, 374};
+    case Panel::Status: return {4, 580, 270, 54};
+    case Panel::Overview: return {757, 4, 351, 298};
+    case Panel::Identity: return {4, 640, 270, 86};
     case Panel::Central: break;
   }
   return QRect(QPoint(0, 0), centralSize());
@@ -198,10 +198,10 @@ Placement place(const Control& c) {
     return placeConfiguration(c);
   if (n == "Frame2" || n == "Label3" || n == "Text2" || n == "Command2" || n == "Option1" || n == "Label13")
     return placeLimits(c);
-  if (n == "Check_AUTO") return onPanel(Panel::Status, QRect(8, 6, 248, 20));
-  if (n == "Label_AUTOstatus") return onPanel(Panel::Status, QRect(8, 28, 248, 20));
-  if (n == "Label_IDstring") return onPanel(Panel::Identity, QRect(8, 10, 248, 32));
-  if (n == "Label_version") return onPanel(Panel::Identity, QRect(8, 52, 248, 22));
+  if (n == "Check_AUTO") return onPanel(Panel::Status, QRect(8, 6, 254, 20));
+  if (n == "Label_AUTOstatus") return onPanel(Panel::Status, QRect(8, 28, 254, 20));
+  if (n == "Label_IDstring") return onPanel(Panel::Identity, QRect(8, 10, 254, 32));
+  if (n == "Label_version") return onPanel(Panel::Identity, QRect(8, 52, 254, 22));
   if (n == "Picture1") return central(QRect(1006, 506, 262, 220));
   return central(QRect());
 }
@@ -265,7 +265,7 @@ std::vector<SlotLabel::Slot> placesFor(const app::Control& c) {
   } else if (n == "Label8" && c.index() == 0) {
     out = row({{QRect(0, 0, 58, 16), Qt::AlignCenter, true}, {QRect(61, 0, 58, 16), Qt::AlignCenter, true}});
   } else if (n == "Label2") {
-    out = row({{QRect(0, 0, 54, 22), left, true}});
+    out = row({{QRect(0, 0, 52, 22), left, true}});
   }
   return out;
 }

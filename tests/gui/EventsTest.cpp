@@ -1,0 +1,222 @@
+// What the user does reaches the handler the core wired, with the control's
+// index, and the window follows what the handler did to the model.
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include "WindowFixture.h"
+
+namespace kestrav::test {
+namespace {
+
+using Ints = std::vector<int>;
+
+class EventsTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    start();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  }
+
+  void click(const app::Control& c, QPoint at = QPoint()) {
+    QWidget* w = widget(c);
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at.isNull() ? w->rect().center() : at);
+  }
+  void clickBox(const app::Control& c) { click(c, QPoint(7, widget(c)->height() / 2)); }
+};
+
+TEST_F(EventsTest, ButtonClicksReachTheirHandlerWithTheirIndex) {
+  Ints clicked;
+  for (app::Control& b : ui.Command1) b.onClick([&](int i) { clicked.push_back(i); });
+  for (app::Control& b : ui.Command4) b.onClick([&](int i) { clicked.push_back(100 + i); });
+  for (app::Control& b : ui.Command2) b.onClick([&](int i) { clicked.push_back(200 + i); });
+  click(ui.Command1[7]);
+  click(ui.Command1[0]);
+  click(ui.Command1[10]);
+  click(ui.Command4[0]);
+  click(ui.Command2[3]);
+  EXPECT_EQ(clicked, (Ints{7, 0, 10, 100, 203}));
+  EXPECT_FALSE(widget(ui.Command1[12])->isVisible());
+}
+
+TEST_F(EventsTest, BroadcastBoxClickRaisesOneClickAndTheWindowFollowsTheHandler) {
+  Ints clicked;
+  ui.Check5[3].onClick([&](int i) { clicked.push_back(i); });
+  clickBox(ui.Check5[3]);
+  EXPECT_EQ(clicked, (Ints{3}));
+  EXPECT_EQ(ui.Check5[3].value(), 1);
+  clickBox(ui.Check5[3]);
+  EXPECT_EQ(clicked, (Ints{3, 3}));
+  EXPECT_EQ(ui.Check5[3].value(), 0);
+
+  // With the core's own handler the box widens to "BROADCAST" and the board
+  // name beside it goes.
+  auto* box = qobject_cast<QCheckBox*>(widget(ui.Check5[1]));
+  const int narrow = box->width();
+  clickBox(ui.Check5[1]);
+  EXPECT_TRUE(box->isChecked());
+  EXPECT_EQ(box->text(), "BROADCAST");
+  EXPECT_GT(box->width(), narrow);
+  EXPECT_FALSE(widget(ui.Label19[1])->isVisible());
+  clickBox(ui.Check5[1]);
+  EXPECT_EQ(box->text(), "B'CAST");
+  EXPECT_EQ(box->width(), narrow);
+  EXPECT_TRUE(widget(ui.Label19[1])->isVisible());
+}
+
+TEST_F(EventsTest, ChoosingAStackSizeShowsThatManyBoards) {
+  auto* sizes = qobject_cast<QComboBox*>(widget(ui.Combo1));
+  sizes->setFocus();
+  QTest::keyClick(sizes, Qt::Key_Down);
+  QTest::keyClick(sizes, Qt::Key_Down);
+  EXPECT_EQ(ui.Combo1.listIndex(), 2);
+  EXPECT_EQ(sizes->currentIndex(), 2);
+  EXPECT_TRUE(widget(ui.Command4[2])->isVisible());
+  EXPECT_FALSE(widget(ui.Command4[3])->isVisible());
+  EXPECT_TRUE(widget(ui.Shape1[35])->isVisible());
+  EXPECT_FALSE(widget(ui.Shape1[36])->isVisible());
+}
+
+TEST_F(EventsTest, OptionButtonsStayExclusiveAndACheckedOneStaysChecked) {
+  Ints clicked;
+  for (app::Control& o : ui.Option1) o.onClick([&](int i) { clicked.push_back(i); });
+  auto* perBoard = qobject_cast<QRadioButton*>(widget(ui.Option1[0]));
+  auto* global = qobject_cast<QRadioButton*>(widget(ui.Option1[1]));
+  ASSERT_TRUE(global->isChecked());
+  click(ui.Option1[0]);
+  EXPECT_TRUE(perBoard->isChecked());
+  EXPECT_FALSE(global->isChecked());
+  click(ui.Option1[0]);  // clicking the checked one again keeps it checked
+  EXPECT_TRUE(perBoard->isChecked());
+  EXPECT_EQ(ui.Option1[0].value(), 1);
+  EXPECT_EQ(clicked, (Ints{0, 0}));
+}
+
+TEST_F(EventsTest, KeyHandlerSeesTheTextFirstAndCanSwallowOrReplaceTheKey) {
+  auto* box = qobject_cast<QLineEdit*>(widget(ui.Text2[0]));
+  ui.Text2[0].setText("");
+  window.render();
+  struct Seen {
+    int key;
+    std::string text;
+    int caret;
+  };
+  std::vector<Seen> seen;
+  ui.Text2[0].onKeyPress([&](int index, int key) {
+    EXPECT_EQ(index, 0);
+    seen.push_back({key, ui.Text2[0].text(), ui.Text2[0].selStart()});
+    if (key == 'x') return 0;
+    if (key == ',') return static_cast<int>('.');
+    return key;
+  });
+  QTest::keyClicks(box, "1x,5");
+  EXPECT_EQ(box->text(), "1.5");
+  EXPECT_EQ(ui.Text2[0].text(), "1.5");
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[1].key, 'x');
+  EXPECT_EQ(seen[1].text, "1");
+  EXPECT_EQ(seen[1].caret, 1);
+  EXPECT_EQ(seen[3].text, "1.");
+  EXPECT_EQ(seen[3].caret, 2);
+
+  QTest::keyClick(box, Qt::Key_Backspace);
+  EXPECT_EQ(seen.back().key, 8);
+  EXPECT_EQ(box->text(), "1.");
+  QTest::keyClick(box, Qt::Key_Left);  // no character: the handler is not asked
+  EXPECT_EQ(seen.size(), 5u);
+  EXPECT_EQ(box->cursorPosition(), 1);
+  EXPECT_EQ(ui.Text2[0].selStart(), 1);
+}
+
+TEST_F(EventsTest, FocusMovesRaiseLostThenGot) {
+  std::vector<std::string> events;
+  for (app::Control& t : ui.Text2) {
+    t.onGotFocus([&](int i) { events.push_back("got " + std::to_string(i)); });
+    t.onLostFocus([&](int i) { events.push_back("lost " + std::to_string(i)); });
+  }
+  click(ui.Text2[0]);
+  click(ui.Text2[1]);
+  click(ui.Command1[7]);
+  EXPECT_EQ(events, (std::vector<std::string>{"got 0", "lost 0", "got 1", "lost 1"}));
+  EXPECT_EQ(ui.focused(), &ui.Command1[7]);
+
+  // A handler that moves the focus moves the keyboard with it, once.
+  events.clear();
+  ui.Command1[6].onClick([&](int) { ui.setFocus(ui.Text2[1]); });
+  click(ui.Command1[6]);
+  EXPECT_EQ(QApplication::focusWidget(), widget(ui.Text2[1]));
+  EXPECT_EQ(events, (std::vector<std::string>{"got 1"}));
+}
+
+TEST_F(EventsTest, TicksNeverStartInsideATickThatWaits) {
+  // The second identification keeps its tick busy for 400 ms of events.
+  port->onIdentify = [this] {
+    if (port->identifications != 2) return;
+    QEventLoop wait;
+    QTimer::singleShot(400, &wait, &QEventLoop::quit);
+    wait.exec();
+  };
+  QTRY_VERIFY_WITH_TIMEOUT(port->identifications >= 4, 5000);
+  EXPECT_EQ(port->maxDepth, 1);
+}
+
+TEST_F(EventsTest, NoTickWhileADialogOfAHandlerIsOpen) {
+  int duringDialog = -1;
+  ui.Text8.setText("");
+  window.render();
+  QString shownWhenAsked;
+  ui.Command1[0].onClick([&](int) {
+    ++monitor.handlerDepth;  // as the core's routing does for every handler
+    ui.Text8.setText("0x12 == 0x12");
+    const int before = port->identifications;
+    QTimer::singleShot(400, [&] {
+      shownWhenAsked = qobject_cast<QLineEdit*>(widget(ui.Text8))->text();
+      if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    desktop.messageBox("Bridge busy", "", app::MessageButtons::OK, app::MessageIcon::Exclamation,
+                       app::MessageAnswer::OK);
+    duringDialog = port->identifications - before;
+    --monitor.handlerDepth;
+  });
+  click(ui.Command1[0]);
+  EXPECT_EQ(duringDialog, 0);
+  EXPECT_EQ(shownWhenAsked, "0x12 == 0x12");  // rendered before the dialog opened
+  const int after = port->identifications;
+  QTRY_VERIFY_WITH_TIMEOUT(port->identifications > after, 5000);  // ticks again afterwards
+}
+
+TEST_F(EventsTest, ExitEndsTheProgramWithStatusZero) {
+  window.actionFor(ui.mnuExit)->trigger();
+  EXPECT_TRUE(monitor.ended());
+  EXPECT_EQ(monitor.exitStatus(), 0);
+  EXPECT_TRUE(desktop.quitRequested());
+  EXPECT_EQ(desktop.quitStatus(), 0);
+}
+
+TEST_F(EventsTest, ClosingTheWindowEndsTheProgramWithStatusZero) {
+  window.close();
+  EXPECT_TRUE(monitor.ended());
+  EXPECT_EQ(desktop.quitStatus(), 0);
+}
+
+TEST_F(EventsTest, LostBridgeEndsTheProgramAtTheNextTick) {
+  port->answers = port->identifications;  // silent from now on
+  QTRY_VERIFY_WITH_TIMEOUT(monitor.ended(), 5000);
+  EXPECT_EQ(desktop.quitStatus(), 1);
+  EXPECT_EQ(qobject_cast<QLabel*>(widget(ui.Label_IDstring))->text().trimmed(), "");
+  EXPECT_FALSE(window.timer1().isActive());
+}
+
+}  // namespace
+}  // namespace kestrav::test
