@@ -75,6 +75,7 @@ void MainWindowModel::buildInventory() {
   Combo2 = Control(K::ComboBox, "Combo2");
   Combo2.setItems({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B", "C", "D", "E", "F"});
   Combo2.setDescription("Low digit of the selected board's address");
+  Combo2.setListIndex(1);  // board 1 at 0x81 (no handler is wired yet)
   Label1 = Control(K::Label, "Label1");
   Label1.setText("B O A R D # 1");
   Label7 = Control(K::Label, "Label7");

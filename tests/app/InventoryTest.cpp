@@ -47,6 +47,7 @@ TEST(Inventory, CaptionsToolTipsAndStatesTheWindowOpensWith) {
   EXPECT_EQ(ui.Combo1.items().size(), 10u);
   EXPECT_EQ(ui.Combo2.items().size(), 16u);
   EXPECT_EQ(ui.Combo2.items()[15], "F");
+  EXPECT_EQ(ui.Combo2.listIndex(), 1);  // the address digit of board 1
   EXPECT_EQ(ui.Check5[0].text(), "B'CAST");
   EXPECT_EQ(ui.Text4[0].text(), "0xE0");
   EXPECT_EQ(ui.Text4[5].text(), "0x00");
