@@ -101,19 +101,17 @@ W* as(QObject* o) {
   return static_cast<W*>(o);
 }
 
+// Model colours for the enabled look; a disabled widget keeps the style's
+// greyed colours.
 void setColours(QWidget* w, const Control& c, QPalette::ColorRole back, QPalette::ColorRole fore) {
-  QPalette p = w->palette();
   const QPalette base = w->parentWidget() ? w->parentWidget()->palette() : QPalette();
-  p.setColor(fore, toColour(c.foreColor(), base));
-  if (back == QPalette::Base) {
-    p.setColor(back, toColour(c.backColor(), base));
-  } else if (!isSystemColour(c.backColor())) {
-    p.setColor(back, toColour(c.backColor(), base));
-    w->setAutoFillBackground(true);
-  } else {
-    p.setColor(back, base.color(back));
-    w->setAutoFillBackground(false);
+  QPalette p = w->palette();
+  const bool ownBack = back == QPalette::Base || !isSystemColour(c.backColor());
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+    p.setColor(g, fore, toColour(c.foreColor(), base));
+    p.setColor(g, back, ownBack ? toColour(c.backColor(), base) : base.color(g, back));
   }
+  if (back != QPalette::Base) w->setAutoFillBackground(ownBack);
   if (p != w->palette()) w->setPalette(p);
 }
 
@@ -276,7 +274,7 @@ void renderControl(const ControlView& v) {
   switch (v.kind) {
     case ViewKind::PushButton:
       as<QPushButton>(w)->setText(qs(breakSpaceRuns(c.caption())));
-      if (!isSystemColour(c.backColor())) setColours(w, c, QPalette::Button, QPalette::ButtonText);
+      setColours(w, c, QPalette::Button, QPalette::ButtonText);
       break;
     case ViewKind::CheckBox:
       as<QCheckBox>(w)->setText(qs(c.caption()));

@@ -3,8 +3,13 @@
 // controls around.
 
 #include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <QTest>
 
 #include "WindowFixture.h"
+#include "link/ports/SimulatedPort.h"
+#include "sim/Simulator.h"
 
 namespace kestrav::test {
 namespace {
@@ -22,8 +27,13 @@ TEST_F(ScreenshotTest, StartedWindow) {
 TEST_F(ScreenshotTest, BusyStack) {
   start();
   ui.Combo1.setListIndex(2);  // three boards
-  ui.Check5[1].setValue(1);
-  ui.Check5[4].setValue(1);
+  // A measurement cycle runs: conversions broadcast, single reads disabled.
+  for (int i : {2, 4}) {
+    ui.Check5[i].setValue(1);
+    ui.Check5[i].setEnabled(false);
+  }
+  for (int i : {2, 7, 4, 9, 8}) ui.Command1[i].setEnabled(false);
+  for (int i = 1; i <= 3; ++i) ui.Label18[i].setEnabled(false);
   const std::uint32_t colours[] = {0xFFFFFF, 0x00FF00, 0xFF8080, 0x00FFFF, 0x0000FF, 0xE0E0E0, 0x808080};
   for (int i = 0; i < 36; ++i) ui.Shape1[i].setFillColor(colours[(i * 5 + i / 12) % 7]);
   struct Bar { int top, height; std::uint32_t fill; };
@@ -58,6 +68,33 @@ TEST_F(ScreenshotTest, BusyStack) {
       "|                                     |                                       |                                          |  ");
   window.render();
   EXPECT_TRUE(window.grab().save(artifact("main-window-busy.png")));
+}
+
+// Ten simulated boards after the single reads of the selected board, as far
+// as the core carries them out.
+TEST(SimulatedScreenshot, TenBoardsAfterTheReads) {
+  gui::QtDesktop desktop;
+  app::SystemClock clock;
+  app::Monitor monitor(std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop,
+                       clock);
+  gui::MainWindow window(monitor);
+  desktop.attach(&window, [&window] { window.render(); });
+  app::wireMainWindow(monitor);
+  app::loadMainWindow(monitor);
+  ASSERT_FALSE(monitor.ended()) << "the simulator was refused: " << monitor.identification;
+  window.render();
+  window.show();
+  monitor.ui.Combo1.setListIndex(9);
+  window.render();
+  // A message box of a read that gave up must not hold the test.
+  QTimer dismiss;
+  QObject::connect(&dismiss, &QTimer::timeout, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  dismiss.start(200);
+  for (int command : {5, 7, 8, 9, 6})
+    QTest::mouseClick(window.widgetFor(monitor.ui.Command1[command]), Qt::LeftButton);
+  EXPECT_TRUE(window.grab().save(WindowTest::artifactPath("main-window-simulated.png")));
 }
 
 }  // namespace

@@ -151,16 +151,5 @@ TEST(RefusalLine, NamesThePortAndTheNineCharacters) {
   EXPECT_NE(line.find("KES\\x00\\x0D\\x0A\\x22\\x5Cx"), std::string::npos) << line;
 }
 
-TEST(PortChoice, NamesEachKindOfBridge) {
-  Options o;
-  EXPECT_EQ(portName(o), "FTDI device 0");
-  o.port = PortKind::Serial;
-  o.path = "/dev/ttyUSB1";
-  EXPECT_EQ(portName(o), "/dev/ttyUSB1");
-  o.port = PortKind::Simulator;
-  o.boards = 4;
-  EXPECT_EQ(portName(o), "the simulator (4 boards)");
-}
-
 }  // namespace
 }  // namespace kestrav::gui

@@ -38,13 +38,18 @@ class WindowTest : public ::testing::Test {
 
   QWidget* widget(const app::Control& c) { return window.widgetFor(c); }
 
-  // Screenshots go next to the test executables, for a human to look at.
-  static QString artifact(const QString& name) {
+  static QString artifact(const QString& name) { return artifactPath(name); }
+
+ public:
+  // Screenshots go to gui-screenshots/ in the build folder, for a human to look at.
+  static QString artifactPath(const QString& name) {
     const QByteArray dir = qgetenv("KESTRAV_BUILD_DIR");
     const QString folder = (dir.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(dir)) + "/gui-screenshots";
     QDir().mkpath(folder);
     return folder + "/" + name;
   }
+
+ protected:
 
   std::shared_ptr<FakePortState> port;
   gui::QtDesktop desktop;
