@@ -84,7 +84,6 @@ QWidget* makeLineEdit(const Control& c, QWidget* parent) {
   edit->setReadOnly(!editable);
   edit->setFocusPolicy(editable ? Qt::StrongFocus : Qt::ClickFocus);
   edit->setAlignment(editable ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
-  if (editable) edit->setMaxLength(16);
   return edit;
 }
 

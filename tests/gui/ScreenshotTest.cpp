@@ -63,6 +63,12 @@ TEST_F(ScreenshotTest, BusyStack) {
   ui.Image1.setLeft(504 + 24 * 1);
   ui.Command1[10].setVisible(false);
   for (int i = 11; i <= 13; ++i) ui.Command1[i].setVisible(true);
+  // Ten-cell mode: cells 11 and 12 and their register bits go.
+  for (int i = 10; i < 12; ++i) {
+    for (app::Control* c : {&ui.Shape2[i], &ui.Shape4[i], &ui.Shape5[i], &ui.Text1[i]}) c->setVisible(false);
+    ui.Frame1[i].setCaption("");
+  }
+  for (app::Control* c : {&ui.Check2[2], &ui.Check2[3], &ui.Check3[6], &ui.Check3[7]}) c->setVisible(false);
   ui.Text3.setText(
       "|            2000mS            |                 No                  |                   20mS              | "
       "|                                     |                                       |                                          |  ");
