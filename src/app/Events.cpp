@@ -82,6 +82,11 @@ void wireMainWindow(Monitor& m) {
   }
 
   ui.Check_AUTO.onClick(route(m, &measure::Check_AUTO_Click));
+
+  // The "SET I/O MODE" boxes are a legend of what checked and unchecked
+  // mean: they stay readable (enabled) but a click never changes them.
+  for (Control& box : ui.Check4)
+    box.onClick([&box](int index) { box.setValue(index == 0 ? 1 : 0); });
 }
 
 void loadMainWindow(Monitor& m) {

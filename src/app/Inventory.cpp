@@ -139,7 +139,6 @@ void MainWindowModel::buildInventory() {
   Check4[0].setText("Checked  = 1");
   Check4[0].setValue(1);
   Check4[1].setText(" Unchecked = 0");
-  for (Control& c : Check4) c.setEnabled(false);  // a legend, not a setting
 
   Label4 = Control(K::Label, "Label4");
   Label4.setText(

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/MainWindowModel.h"
+#include "support/MonitorFixture.h"
 
 namespace kestrav::app {
 namespace {
@@ -78,6 +79,16 @@ TEST(Control, FocusMovesRaiseLostThenGot) {
   ui.setFocus(ui.Command1[5]);
   EXPECT_EQ(events, (std::vector<std::string>{"got0", "lost0", "got1", "lost1"}));
   EXPECT_EQ(ui.focused(), &ui.Command1[5]);
+}
+
+TEST(Control, TheIoModeLegendCannotBeChanged) {
+  test::MonitorFixture f;
+  Monitor& m = f.start();
+  m.ui.Check4[0].setValue(0);
+  m.ui.Check4[1].setValue(1);
+  EXPECT_EQ(m.ui.Check4[0].value(), 1);
+  EXPECT_EQ(m.ui.Check4[1].value(), 0);
+  EXPECT_TRUE(m.ui.Check4[0].enabled());
 }
 
 }  // namespace
