@@ -2,8 +2,11 @@
 
 #include <string>
 
+#include "commands/ReadConfig.h"
 #include "config/ConfigRegisters.h"
 #include "config/Thresholds.h"
+#include "display/CellStatus.h"
+#include "display/ReadingDisplays.h"
 #include "state/HexText.h"
 
 namespace kestrav::config {
@@ -69,6 +72,7 @@ void Command4_Click(Monitor& m, int i) {
   s.BRDnumber = i;
   if (s.OnOff == 0) s.BRDread = i;
   m.ui.Image1.setLeft(app::kOverviewLeft + app::kOverviewColumn * i);
+  display::Single_12CELL_Display(m);
   // The broadcast choice on screen carries over to the newly selected board.
   for (int k = 0; k < state::kBroadcastables; ++k) Check5_Click(m, k);
   DISPLAY_HWset(m);
@@ -78,7 +82,13 @@ void Command4_Click(Monitor& m, int i) {
   UPDATE_Check2(m);
   UPDATE_Check3(m);
   DISPLAY_VUV_VOV(m);
+  display::UPDATE_RDFLG_Display(m);
+  display::UPDATE_RDTMP_Display(m);
+  display::UPDATE_PEC_Display(m);
+  commands::Compare_CFGR(m);
   REFRESH_CFGR_FRAME4(m);
+  display::DISPLAY_RDCFG(m);
+  display::DISPLAY_CELLstatus(m);
   UPDATE_Combo1(m);
 }
 
