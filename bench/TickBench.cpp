@@ -1,0 +1,48 @@
+// Cost of one idle timer tick (the heartbeat identification) through the
+// whole core on the simulator without its real-time pacing, and of the
+// simulator answering a cell-voltage read.
+
+#include <benchmark/benchmark.h>
+
+#include "app/Events.h"
+#include "app/Monitor.h"
+#include "link/ports/SimulatedPort.h"
+
+namespace {
+
+using namespace kestrav;
+
+class QuietDesktop : public app::Desktop {
+ public:
+  app::MessageAnswer messageBox(const std::string&, const std::string&, app::MessageButtons, app::MessageIcon,
+                                app::MessageAnswer d) override {
+    return d;
+  }
+  std::string inputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
+  std::optional<std::string> saveFileDialog(const std::string&) override { return std::nullopt; }
+  void openFile(const std::string&) override {}
+  std::string programFolder() override { return "/tmp"; }
+  void quit(int) override {}
+};
+
+void BM_IdleTick(benchmark::State& st) {
+  QuietDesktop desktop;
+  app::SystemClock clock;
+  auto sim = std::make_shared<sim::Simulator>();
+  app::Monitor m(std::make_unique<link::SimulatedPort>(sim, false), desktop, clock);
+  app::wireMainWindow(m);
+  app::loadMainWindow(m);
+  for (auto _ : st) app::timerTick(m);
+  if (m.ended()) st.SkipWithError("the simulated bridge was refused");
+}
+BENCHMARK(BM_IdleTick);
+
+void BM_SimulatorCellRead(benchmark::State& st) {
+  sim::Simulator s;
+  const std::string frame = "MSxT81T04" + std::string(19, 'R') + "X";
+  s.process("MSxS10X");
+  for (auto _ : st) benchmark::DoNotOptimize(s.process(frame));
+}
+BENCHMARK(BM_SimulatorCellRead);
+
+}  // namespace
