@@ -49,9 +49,11 @@ std::string refusalLine(const std::string& program, const std::string& port, con
       shown += hex;
     }
   }
-  const bool silent = identification.find_first_not_of(' ') == std::string::npos;
-  return program + ": the bridge on " + port + (silent ? " did not answer (received \"" : " answered \"") + shown +
-         (silent ? "\" instead of \"" : "\" instead of \"") + app::kExpectedChip + (silent ? "\")" : "\"");
+  const std::string expected = std::string("\"") + app::kExpectedChip + "\"";
+  const std::string head = program + ": the bridge on " + port;
+  if (identification.find_first_not_of(' ') == std::string::npos)
+    return head + " did not answer (received \"" + shown + "\" instead of " + expected + ")";
+  return head + " answered \"" + shown + "\" instead of " + expected;
 }
 
 }  // namespace kestrav::gui
