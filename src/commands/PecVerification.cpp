@@ -1,0 +1,3 @@
+#include "commands/PecVerification.h"
+
+namespace kestrav::commands {}  // namespace kestrav::commands
