@@ -7,6 +7,11 @@
 namespace kestrav::commands {
 
 void RDCFG_ADDRESSABLE_PEC(app::Monitor& m);
+// The thresholds read back (CFGR4 VUV, CFGR5 VOV) of every board in the
+// stack as volt texts ("2.160V ").
+void READ_VUV_VOV(app::Monitor& m);
+// Marks red each read-back byte of the selected board that differs from the
+// byte prepared for it.
 void Compare_CFGR(app::Monitor& m);
 
 }  // namespace kestrav::commands
