@@ -9,6 +9,7 @@
 #include "app/Clock.h"
 #include "app/Desktop.h"
 #include "app/MainWindowModel.h"
+#include "datalog/DatalogState.h"
 #include "link/BridgeLink.h"
 #include "link/PecTable.h"
 #include "state/BoardStack.h"
@@ -23,6 +24,7 @@ struct Monitor {
   state::BoardStack stack;
   link::BridgeLink link;
   link::PecTable pecTable;
+  datalog::DatalogState datalog;
   MainWindowModel ui;
   Desktop& desktop;
   Clock& clock;

@@ -1,5 +1,5 @@
 #pragma once
-// The Datalog menu.
+// The Datalog menu, the start/pause toggle and the datalog buttons.
 
 #include "app/Monitor.h"
 
@@ -7,6 +7,9 @@ namespace kestrav::datalog {
 
 void mnuCreateNewSetup_Click(app::Monitor& m);
 void mnuUsePreviousSetup_Click(app::Monitor& m);
-void mnuViewLastDatalog_Click(app::Monitor& m);
+void START_DATAlog(app::Monitor& m);
+void CLEAR_DATAlog(app::Monitor& m);
+void SET_collect_BUTTONS(app::Monitor& m);
+void DATALOGGING_cmd(app::Monitor& m);
 
 }  // namespace kestrav::datalog

@@ -5,6 +5,8 @@
 
 #include "app/Events.h"
 #include "app/Monitor.h"
+#include "link/ports/SimulatedPort.h"
+#include "sim/Simulator.h"
 #include "support/FakeDesktop.h"
 #include "support/ScriptedPort.h"
 
@@ -24,6 +26,18 @@ struct MonitorFixture {
   // Builds, wires and loads the window; the script decides the identification.
   app::Monitor& start() {
     build();
+    app::loadMainWindow(*monitor);
+    return *monitor;
+  }
+
+  // The same on the simulator without real-time pacing; the script still
+  // records every string written.
+  std::shared_ptr<sim::Simulator> simulator;
+  app::Monitor& startOnSimulator(sim::SimOptions options = {}) {
+    simulator = std::make_shared<sim::Simulator>(std::move(options));
+    auto port = std::make_unique<RecordingPort>(std::make_unique<link::SimulatedPort>(simulator, false), script);
+    monitor = std::make_unique<app::Monitor>(std::move(port), desktop, clock);
+    app::wireMainWindow(*monitor);
     app::loadMainWindow(*monitor);
     return *monitor;
   }

@@ -67,6 +67,27 @@ class ScriptedPort : public link::BridgePort {
   std::string pending_;
 };
 
+// Forwards every operation to another port (the simulator, say) and records
+// the strings written into a script, for tests that want both realistic
+// replies and the exact command sequence.
+class RecordingPort : public link::BridgePort {
+ public:
+  RecordingPort(std::unique_ptr<link::BridgePort> inner, std::shared_ptr<PortScript> script)
+      : inner_(std::move(inner)), s_(std::move(script)) {}
+  void open() override { inner_->open(); }
+  void setTimeouts(int readMs, int writeMs) override { inner_->setTimeouts(readMs, writeMs); }
+  void write(std::string_view bytes) override {
+    s_->written.emplace_back(bytes);
+    inner_->write(bytes);
+  }
+  std::size_t read(char* buffer, std::size_t count) override { return inner_->read(buffer, count); }
+  void close() override { inner_->close(); }
+
+ private:
+  std::unique_ptr<link::BridgePort> inner_;
+  std::shared_ptr<PortScript> s_;
+};
+
 inline std::unique_ptr<link::BridgePort> scriptedPort(std::shared_ptr<PortScript> script) {
   return std::make_unique<ScriptedPort>(std::move(script));
 }
