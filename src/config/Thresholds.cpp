@@ -1,23 +1,159 @@
 #include "config/Thresholds.h"
 
+#include <charconv>
+#include <cmath>
+#include <string>
+
 #include "config/ConfigRegisters.h"
 #include "state/HexText.h"
 
 namespace kestrav::config {
 
-// Threshold entry is not built yet: these routines only keep their place in
-// the event routing.
-void Text2_GotFocus(Monitor&, int) {}
-int Text2_Keypress(Monitor&, int, int keyAscii) { return keyAscii; }
-void Text2_LostFocus(Monitor&, int) {}
-void Command2_Click(Monitor&, int) {}
+namespace {
+
+constexpr int kKeyBackspace = 8;
+constexpr int kKeyEnter = 13;
+constexpr int kWriteConfigButton = 5;
+
+// One code step of the chip's threshold comparators, in volts. Everything
+// here is single precision, as the codes were always computed.
+constexpr float kVoltsPerCode = 0.024f;
+constexpr float kHighestVolts = 6.12f;  // code 255
+
+// Nearest code, halves to the even neighbour (the default rounding mode).
+int toCode(float quotient) { return static_cast<int>(std::nearbyint(quotient)); }
+
+bool outOfRange(float volts) { return volts < 0.0f || volts > kHighestVolts; }
+
+void complain(Monitor& m, const char* text) {
+  m.desktop.messageBox(text, app::kDefaultMessageTitle, app::MessageButtons::OK, app::MessageIcon::Exclamation,
+                       app::MessageAnswer::OK);
+}
+
+// Trims the blanks around the text, keeping the caret on the same character.
+void trimBox(app::Control& box) {
+  const std::string& text = box.text();
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) {
+    box.setText("");
+    box.setSelStart(0);
+    return;
+  }
+  const std::size_t last = text.find_last_not_of(' ');
+  int caret = box.selStart() - static_cast<int>(first);
+  const int length = static_cast<int>(last - first + 1);
+  box.setText(text.substr(first, last - first + 1));
+  box.setSelStart(caret < 0 ? 0 : caret > length ? length : caret);
+}
+
+}  // namespace
+
+float leadingNumber(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  std::size_t end = i;
+  if (end < text.size() && (text[end] == '-' || text[end] == '+')) ++end;
+  bool point = false;
+  while (end < text.size()) {
+    const char c = text[end];
+    if (c >= '0' && c <= '9') {
+      ++end;
+    } else if (c == '.' && !point) {
+      point = true;
+      ++end;
+    } else {
+      break;
+    }
+  }
+  std::string number(text.substr(i, end - i));
+  if (!number.empty() && number[0] == '+') number.erase(0, 1);
+  // from_chars wants a digit before the point; a sign or point alone is 0.
+  if (number.empty() || number == "-" || number == "." || number == "-.") return 0.0f;
+  if (number[0] == '.') number.insert(0, "0");
+  if (number.size() > 1 && number[0] == '-' && number[1] == '.') number.insert(1, "0");
+  float value = 0.0f;
+  // Locale-independent: the desktop's decimal comma must not change the value.
+  std::from_chars(number.data(), number.data() + number.size(), value);
+  return value;
+}
+
+void Text2_GotFocus(Monitor& m, int index) {
+  if (index < 0 || index > 1) return;
+  m.ui.Text2[index].setText("");  // the user types a fresh value
+  m.ui.Text2[index].setSelStart(0);
+}
+
+int Text2_Keypress(Monitor& m, int index, int keyAscii) {
+  if (index < 0 || index > 1) return keyAscii;
+  app::Control& box = m.ui.Text2[index];
+  box.setForeColor(app::kGrey);  // typed, not yet applied nor written
+  return NUMERIC_KEYfilter(m, box, keyAscii);
+}
+
+int NUMERIC_KEYfilter(Monitor& m, app::Control& box, int keyAscii) {
+  trimBox(box);
+  const std::string& text = box.text();
+  if (keyAscii == kKeyBackspace) return keyAscii;
+  if (keyAscii == kKeyEnter) {
+    // Leaving the box applies the value; the write itself stays the user's
+    // decision.
+    m.ui.setFocus(m.ui.Command1[kWriteConfigButton]);
+    return keyAscii;
+  }
+  if (keyAscii == '.') return text.find('.') == std::string::npos ? keyAscii : 0;
+  if (keyAscii == '-') return text.find('-') == std::string::npos && box.selStart() == 0 ? keyAscii : 0;
+  return keyAscii >= '0' && keyAscii <= '9' ? keyAscii : 0;
+}
+
+void Text2_LostFocus(Monitor& m, int index) {
+  state::BoardStack& s = m.stack;
+  float u = leadingNumber(m.ui.Text2[0].text());
+  float o = leadingNumber(m.ui.Text2[1].text());
+  if (outOfRange(u) || outOfRange(o)) {
+    complain(m, kThresholdRangeMessage);
+  } else {
+    u = u / kVoltsPerCode;
+    o = o / kVoltsPerCode;
+    // Judged on the codes that would be stored: 4.19 V against 4.200 V is
+    // below in volts but rounds to the same code, and the chip would then
+    // get equal thresholds.
+    const int uvCode = toCode(u);
+    const int ovCode = toCode(o);
+    if (uvCode >= ovCode) {
+      complain(m, kThresholdOrderMessage);
+    } else if (index == 0 || index == 1) {
+      const bool global = m.ui.Option1[1].value() != 0;
+      const bool perBoard = m.ui.Option1[0].value() != 0;
+      const int first = perBoard ? s.BRDnumber : 0;
+      const int last = perBoard ? s.BRDnumber : global ? s.CARDSTACK : -1;
+      for (int b = first; b <= last; ++b) {
+        if (index == 0)
+          s.board[b].VUVcode = uvCode;
+        else
+          s.board[b].VOVcode = ovCode;
+      }
+    }
+  }
+  // Rewrites both boxes from the stored codes: a refused entry disappears.
+  DISPLAY_VUV_VOV(m);
+}
+
+void Command2_Click(Monitor& m, int index) {
+  if (index < 0 || index > 3) return;
+  state::BoardRecord& r = m.stack.board[m.stack.BRDnumber];
+  int& code = index < 2 ? r.VUVcode : r.VOVcode;
+  const int step = index % 2 == 0 ? -1 : 1;
+  code = (code + step + 256) % 256;
+  m.ui.Text2[index / 2].setForeColor(app::kGrey);
+  DISPLAY_VUV_VOV(m);
+}
 
 void DISPLAY_VUV_VOV(Monitor& m) {
   state::BoardRecord& r = m.stack.board[m.stack.BRDnumber];
   r.CFGRset[4] = state::hexByte(r.VUVcode);
-  m.ui.Text2[0].setText(state::fixed(static_cast<float>(r.VUVcode) * 0.024f, 3) + "V ");
+  m.ui.Text2[0].setText(state::fixed(static_cast<float>(r.VUVcode) * kVoltsPerCode, 3) + "V ");
   r.CFGRset[5] = state::hexByte(r.VOVcode);
-  m.ui.Text2[1].setText(state::fixed(static_cast<float>(r.VOVcode) * 0.024f, 3) + "V ");
+  m.ui.Text2[1].setText(state::fixed(static_cast<float>(r.VOVcode) * kVoltsPerCode, 3) + "V ");
   REFRESH_CFGR_FRAME4(m);
 }
 

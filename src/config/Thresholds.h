@@ -1,18 +1,31 @@
 #pragma once
 // Entry of the under- and over-voltage thresholds (CFGR4, CFGR5) in volts.
 
+#include <string_view>
+
 #include "app/Monitor.h"
 
 namespace kestrav::config {
 
 using app::Monitor;
 
+inline constexpr const char* kThresholdRangeMessage = "Only Enter Values Between 0.000V and 6.120V.";
+inline constexpr const char* kThresholdOrderMessage = "VUV must be less than VOV";
+
 void Text2_GotFocus(Monitor& m, int index);
 // Returns the key to accept, 0 to swallow it.
 int Text2_Keypress(Monitor& m, int index, int keyAscii);
+// The key filter of the threshold boxes: trims the box's text, accepts
+// backspace, digits, one "." and a leading "-"; Enter moves the focus to the
+// "WRITE CONFIG" button, which applies the typed value.
+int NUMERIC_KEYfilter(Monitor& m, app::Control& box, int keyAscii);
 void Text2_LostFocus(Monitor& m, int index);
 void Command2_Click(Monitor& m, int index);  // 0 VUV down, 1 VUV up, 2 VOV down, 3 VOV up
 // Writes CFGRset[4], [5] from the codes and shows both thresholds in volts.
 void DISPLAY_VUV_VOV(Monitor& m);
+
+// The number a box's text starts with ("4.2V " -> 4.2, "-1.5" -> -1.5);
+// no number at the start, or an empty text, gives 0.
+float leadingNumber(std::string_view text);
 
 }  // namespace kestrav::config
