@@ -4,7 +4,7 @@
 #include "config/BoardSelection.h"
 #include "config/ConfigRegisters.h"
 #include "config/Thresholds.h"
-#include "datalog/Export.h"
+#include "datalog/Viewing.h"
 #include "datalog/Setup.h"
 #include "measure/Continuous.h"
 #include "measure/Dispatcher.h"

@@ -5,8 +5,11 @@
 
 namespace kestrav::commands {
 
-// In global mode, copies the selected board's thresholds to every board of the stack.
+// In global mode, copies the selected board's thresholds (CFGR4, CFGR5 and
+// the codes behind them) to every board of the stack.
 void SET_GLOBAL_CFGR(app::Monitor& m);
+// Sends the selected board's six configuration bytes, broadcast or addressed
+// by its WRCFG choice, and shows them as written.
 void WRCFG_BROADCAST(app::Monitor& m);
 
 }  // namespace kestrav::commands

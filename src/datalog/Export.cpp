@@ -2,10 +2,8 @@
 
 namespace kestrav::datalog {
 
-// The export and viewing are not built yet.
+// The export is not built yet.
 void SAVE_2_xls(app::Monitor&) {}
 void SAVE_Last_DATAlog_xls(app::Monitor&) {}
-void VIEW_xls(app::Monitor&) {}
-void mnuViewLastDatalog_Click(app::Monitor&) {}
 
 }  // namespace kestrav::datalog

@@ -7,6 +7,7 @@
 #include "commands/Starts.h"
 #include "commands/WriteConfig.h"
 #include "datalog/Export.h"
+#include "datalog/Viewing.h"
 #include "datalog/Setup.h"
 #include "display/CellStatus.h"
 #include "display/ReadingDisplays.h"
