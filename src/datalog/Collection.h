@@ -2,11 +2,24 @@
 // Recording one sample of every board into the sample ring, and the
 // counters and stamps of the datalog in progress.
 
+#include <string>
+
 #include "app/Monitor.h"
 
 namespace kestrav::datalog {
 
+// Records the current readings of every board of the stack at DATApoint
+// and moves DATApoint on. A point outside the store records nothing.
 void COLLECT_DATA_xls(app::Monitor& m);
+// Samples collected so far, the time stamps of this pass, the VIEW tool tip.
 void REPORT_DLOG_current(app::Monitor& m);
+void UPDATE_VIEW_ToolTip(app::Monitor& m);
+
+// A moment in local time as the datalog writes it:
+// "hh:mm:ss AM/PM @ mm-dd-yyyy" ("02:05:09 PM @ 12-07-2026").
+std::string displayStamp(app::Clock& clock);
+// The same moment for file names: "mm-dd-yyyy_hh_mm_ss AM/PM"
+// ("12-07-2026_02_05_09 PM").
+std::string fileStamp(app::Clock& clock);
 
 }  // namespace kestrav::datalog
