@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 #include "gui/LabelText.h"
 #include "gui/Look.h"
@@ -286,7 +287,13 @@ void renderControl(const ControlView& v) {
       break;
     case ViewKind::LineEdit: {
       auto* edit = as<QLineEdit>(w);
-      if (edit->text() != qs(c.text())) edit->setText(qs(c.text()));
+      if (edit->text() != qs(c.text())) {
+        edit->setText(qs(c.text()));
+        // A box being typed into keeps its caret where the model has it
+        // (the key filter may have trimmed the text around it).
+        if (edit->hasFocus())
+          edit->setCursorPosition(std::clamp(c.selStart(), 0, static_cast<int>(edit->text().size())));
+      }
       setColours(w, c, QPalette::Base, QPalette::Text);
       break;
     }

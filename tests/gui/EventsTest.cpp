@@ -139,6 +139,24 @@ TEST_F(EventsTest, KeyHandlerSeesTheTextFirstAndCanSwallowOrReplaceTheKey) {
   EXPECT_EQ(ui.Text2[0].selStart(), 1);
 }
 
+TEST_F(EventsTest, AKeyFilterThatRewritesTheTextKeepsTheCaretWhereItPutIt) {
+  auto* box = qobject_cast<QLineEdit*>(widget(ui.Text2[1]));
+  box->setFocus();
+  ui.Text2[1].setText(" 3.1");
+  window.render();
+  // The filter trims the blank in front, moving the caret with the text.
+  ui.Text2[1].onKeyPress([&](int, int key) {
+    const int caret = ui.Text2[1].selStart();
+    ui.Text2[1].setText("3.1");
+    ui.Text2[1].setSelStart(caret - 1);
+    return key;
+  });
+  box->setCursorPosition(2);  // after the 3
+  QTest::keyClick(box, '5');
+  EXPECT_EQ(box->text(), "35.1");
+  EXPECT_EQ(ui.Text2[1].text(), "35.1");
+}
+
 TEST_F(EventsTest, FocusMovesRaiseLostThenGot) {
   std::vector<std::string> events;
   for (app::Control& t : ui.Text2) {
