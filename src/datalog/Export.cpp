@@ -1,9 +1,157 @@
 #include "datalog/Export.h"
 
-namespace kestrav::datalog {
+#include <algorithm>
+#include <array>
 
-// The export is not built yet.
-void SAVE_2_xls(app::Monitor&) {}
-void SAVE_Last_DATAlog_xls(app::Monitor&) {}
+#include "display/CellStatusCodes.h"
+#include "state/HexText.h"
+
+namespace kestrav::datalog {
+namespace {
+
+// Rows and columns as the layout names them: row 1 and column A are 1.
+constexpr int kHeaderRow = 10;
+constexpr int kUnitsRow = 11;
+constexpr int kFirstDataRow = 12;
+constexpr int kColumnsPerBoard = 20;
+constexpr int kLastPoint = SampleStore::kPoints - 1;
+
+// First column of board b's block (C for board 1, W for board 2, ...).
+constexpr int boardColumn(int b) { return kColumnsPerBoard * b + 3; }
+// The status column of board b, which also carries the status legend.
+constexpr int statusColumn(int b) { return boardColumn(b) + 16; }
+
+// Headers of a board's twenty columns (before the "(n) " prefix) and the
+// row-11 unit of each.
+struct ColumnHeader {
+  std::string title;
+  const char* unit;
+};
+
+std::array<ColumnHeader, kColumnsPerBoard> boardHeaders() {
+  std::array<ColumnHeader, kColumnsPerBoard> h{};
+  h[0] = {"RD-CFGR0-5", "HEX"};
+  h[1] = {"RD-FLGR0-2", "HEX"};
+  h[2] = {"UVTHR", "VOLTS"};
+  h[3] = {"OVTHR", "VOLTS"};
+  for (int c = 1; c <= 12; ++c) h[static_cast<std::size_t>(3 + c)] = {"CV " + std::to_string(c), "VOLTS"};
+  h[16] = {"CELL1 - CELL12 STATUS", "STATUS"};
+  h[17] = {"ETMP1", "VOLTS"};
+  h[18] = {"ETMP2", "VOLTS"};
+  h[19] = {"ITMP1", "VOLTS"};
+  return h;
+}
+
+class Sheet {
+ public:
+  explicit Sheet(xls::Workbook& book) : book_(book) {}
+  // Cells by the layout's 1-based row and column.
+  void text(int row, int column, std::string t) { book_.setText(row - 1, column - 1, std::move(t)); }
+  void number(int row, int column, double v) { book_.setNumber(row - 1, column - 1, v); }
+  void format(int row1, int column1, int row2, int column2, std::uint8_t bits) {
+    book_.addFormat(row1 - 1, column1 - 1, row2 - 1, column2 - 1, bits);
+  }
+  void autoFit(int column1, int column2) { book_.autoFitColumns(column1 - 1, column2 - 1); }
+
+ private:
+  xls::Workbook& book_;
+};
+
+void writeHeaders(Sheet& s, int cardstack) {
+  const auto headers = boardHeaders();
+  for (int b = 0; b <= cardstack; ++b) {
+    s.text(kHeaderRow, 1, "SAMPLE");
+    s.text(kUnitsRow, 1, "POINT");
+    s.text(kHeaderRow, 2, "TIME STAMP");
+    s.text(kUnitsRow, 2, "Date/Time");
+    const std::string prefix = "(" + std::to_string(b + 1) + ") ";
+    for (int j = 0; j < kColumnsPerBoard; ++j) {
+      const int column = boardColumn(b) + j;
+      if (column == statusColumn(b)) {
+        s.text(1, column, "STATUS LEGEND");
+        for (int code = 0; code < display::kCellStatusCount; ++code)
+          s.text(2 + code, column, display::kCellStatusCodes[static_cast<std::size_t>(code)].statusLegend);
+      }
+      s.text(kHeaderRow, column, prefix + headers[static_cast<std::size_t>(j)].title);
+      s.text(kUnitsRow, column, headers[static_cast<std::size_t>(j)].unit);
+    }
+  }
+}
+
+// The sample points in the ring, oldest first.
+std::vector<int> pointsOldestFirst(int cycleFlag, int counterStop, int setPoint) {
+  std::vector<int> points;
+  if (cycleFlag == 1)
+    for (int p = counterStop; p <= setPoint; ++p) points.push_back(p);
+  for (int p = 1; p <= counterStop - 1; ++p) points.push_back(p);
+  // The store holds points 1..1000 only.
+  std::erase_if(points, [](int p) { return p < 1 || p > kLastPoint; });
+  return points;
+}
+
+void writeSamples(Sheet& s, const app::Monitor& m, int cardstack) {
+  const SampleStore& log = m.datalog.DATAlog;
+  int row = kFirstDataRow;
+  int sample = 1;
+  for (int p : pointsOldestFirst(m.stack.CYCLEflag, m.stack.COUNTERstop, m.datalog.SETpoint)) {
+    if (row > xls::Workbook::kMaxRows) break;
+    s.number(row, 1, sample);
+    s.text(row, 2, log.at(0, 0, p));
+    for (int b = 0; b <= cardstack; ++b)
+      for (int j = 1; j <= kColumnsPerBoard; ++j) s.text(row, kColumnsPerBoard * b + 2 + j, log.at(b, j, p));
+    ++sample;
+    ++row;
+  }
+}
+
+void writeInformation(Sheet& s, const DatalogState& d, const std::string& path) {
+  s.text(1, 1, path);
+  s.text(2, 1, "KESTRAV-1 DATALOGGING SPREADSHEET");
+  s.text(3, 2, "DATALOG SETUP MADE   = " + d.DSETUPstamp);
+  s.text(4, 2, "SECONDS = " + state::fixed(d.SAMPLEtime, 3));
+  s.text(5, 2, "SAMPLES = " + std::to_string(d.SAMPLEpoints));
+  s.text(6, 2, "CURRENT DATALOG VIEW = " + d.DCURRENTstamp);
+  s.text(7, 2, "SECONDS = " + state::fixed(d.VIEWtime, 3));
+  s.text(8, 2, "SAMPLES = " + std::to_string(d.VIEWpoints));
+}
+
+// Writes the workbook; a failure is told to the user and goes no further.
+void exportTo(app::Monitor& m, const std::string& path) {
+  const xls::Workbook book = datalogWorkbook(m, path);
+  std::string reason;
+  if (book.save(path, &reason)) return;
+  m.desktop.messageBox("The datalog could not be saved to the workbook\n\n" + (path.empty() ? "(no file chosen)" : path) +
+                           "\n\n" + reason,
+                       app::kDefaultMessageTitle, app::MessageButtons::OK, app::MessageIcon::Exclamation,
+                       app::MessageAnswer::OK);
+}
+
+}  // namespace
+
+xls::Workbook datalogWorkbook(const app::Monitor& m, const std::string& path) {
+  const int cardstack = std::clamp(m.stack.CARDSTACK, 0, 9);
+  const int endColumn = boardColumn(cardstack) + kColumnsPerBoard - 1;  // V for one board, GT for ten
+
+  xls::Workbook book("Sheet1");
+  Sheet s(book);
+  writeHeaders(s, cardstack);
+  s.format(1, 1, kUnitsRow, endColumn, xls::kBold | xls::kVCentre);
+  s.format(kUnitsRow, 1, kUnitsRow, endColumn, xls::kDoubleBottom);
+  writeSamples(s, m, cardstack);
+  s.format(kUnitsRow, 1, kFirstDataRow, endColumn, xls::kVCentre);
+  s.autoFit(1, endColumn);
+  writeInformation(s, m.datalog, path);
+  return book;
+}
+
+void SAVE_2_xls(app::Monitor& m) { exportTo(m, m.datalog.NewFile); }
+
+void SAVE_Last_DATAlog_xls(app::Monitor& m) {
+  // The name also goes into the save dialog's file name, where the next
+  // set-up's dialog starts.
+  m.ui.CommonDialog1.setText(m.desktop.programFolder() + "/" + m.datalog.DLASTstamp + "_LAST_DATALOG.xls");
+  m.datalog.LastDATAlog = m.ui.CommonDialog1.text();
+  exportTo(m, m.datalog.LastDATAlog);
+}
 
 }  // namespace kestrav::datalog

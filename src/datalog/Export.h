@@ -1,11 +1,23 @@
 #pragma once
-// Writing the sample ring to a spreadsheet workbook.
+// Writing the sample ring to a spreadsheet workbook (Excel 97-2003, .xls).
+//
+// Both routines write the same layout and differ only in the target file.
+// They read the ring, its counters and stamps and change none of them
+// (SAVE_Last_DATAlog_xls only sets LastDATAlog). A workbook that cannot be
+// written is reported in a message box naming the file and the reason; the
+// routine then returns normally so that the button's action goes on.
+
+#include <string>
 
 #include "app/Monitor.h"
+#include "datalog/xls/Workbook.h"
 
 namespace kestrav::datalog {
 
-void SAVE_2_xls(app::Monitor& m);             // to the set-up's workbook
-void SAVE_Last_DATAlog_xls(app::Monitor& m);  // to a time-stamped last-datalog workbook
+void SAVE_2_xls(app::Monitor& m);             // to the set-up's workbook, NewFile
+void SAVE_Last_DATAlog_xls(app::Monitor& m);  // to a time-stamped workbook in the program's folder
+
+// The workbook both routines write, with `path` in its first cell.
+xls::Workbook datalogWorkbook(const app::Monitor& m, const std::string& path);
 
 }  // namespace kestrav::datalog

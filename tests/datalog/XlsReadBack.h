@@ -54,6 +54,12 @@ inline std::optional<std::string> pythonWithXlrd() {
   return std::nullopt;
 }
 
+// Whether that python also has olefile, so the container check must run.
+inline bool pythonHasOlefile(const std::string& python) {
+  const std::string cmd = python + " -c 'import olefile' >/dev/null 2>&1";
+  return std::system(cmd.c_str()) == 0;
+}
+
 inline std::string unhex(const std::string& h) {
   if (h == "-") return {};
   std::string out;
