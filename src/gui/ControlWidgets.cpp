@@ -108,7 +108,7 @@ void setColours(QWidget* w, const Control& c, QPalette::ColorRole back, QPalette
   QPalette p = w->palette();
   const bool ownBack = back == QPalette::Base || !isSystemColour(c.backColor());
   for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
-    p.setColor(g, fore, toColour(c.foreColor(), base));
+    p.setColor(g, fore, textColour(c.foreColor(), base));
     p.setColor(g, back, ownBack ? toColour(c.backColor(), base) : base.color(g, back));
   }
   if (back != QPalette::Base) w->setAutoFillBackground(ownBack);
@@ -301,7 +301,7 @@ void renderControl(const ControlView& v) {
       auto* table = as<SlotLabel>(w);
       table->setText(c.text());
       table->setField(true, toColour(c.backColor(), w->palette()));
-      table->setTextColour(toColour(c.foreColor(), w->palette()));
+      table->setTextColour(textColour(c.foreColor(), w->palette()));
       break;
     }
     case ViewKind::Label:
@@ -310,7 +310,7 @@ void renderControl(const ControlView& v) {
       break;
     case ViewKind::SlotLabel:
       as<SlotLabel>(w)->setText(c.caption());
-      as<SlotLabel>(w)->setTextColour(toColour(c.foreColor(), w->palette()));
+      as<SlotLabel>(w)->setTextColour(textColour(c.foreColor(), w->palette()));
       break;
     case ViewKind::Combo: {
       auto* combo = as<QComboBox>(w);

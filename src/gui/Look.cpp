@@ -40,4 +40,10 @@ QColor toColour(std::uint32_t bgr, const QPalette& palette) {
   return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
 }
 
+QColor textColour(std::uint32_t bgr, const QPalette& palette) {
+  constexpr std::uint32_t kPendingGrey = 0xC0C0C0;
+  if (bgr == kPendingGrey) return QColor(0x6E, 0x6E, 0x6E);
+  return toColour(bgr, palette);
+}
+
 }  // namespace kestrav::gui

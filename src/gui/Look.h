@@ -23,6 +23,12 @@ QFont frameFont();
 // palette's colour for the background of a text field (white on most
 // desktops), which is what that system colour stands for.
 QColor toColour(std::uint32_t bgr, const QPalette& palette);
+
+// The colour of a control's text. The light grey that marks a value
+// prepared but not yet written is drawn a shade darker: on a white field the
+// exact grey is too faint to read, and darker it still stands apart from
+// the black of written values.
+QColor textColour(std::uint32_t bgr, const QPalette& palette);
 bool isSystemColour(std::uint32_t bgr);
 
 }  // namespace kestrav::gui
