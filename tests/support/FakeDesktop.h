@@ -2,7 +2,9 @@
 // A scripted desktop for tests: records every message box and dialog and
 // answers from queues; a fixed clock.
 
+#include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +23,19 @@ struct ShownMessage {
 
 class FakeDesktop : public app::Desktop {
  public:
+  // The program's folder is a fresh temporary folder of its own, so files a
+  // test makes the program write (the last datalog) never pile up anywhere.
+  FakeDesktop() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kestrav-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) folder = ownFolder_ = pattern;
+  }
+  ~FakeDesktop() override {
+    std::error_code ignored;
+    if (!ownFolder_.empty()) std::filesystem::remove_all(ownFolder_, ignored);
+  }
+  FakeDesktop(const FakeDesktop&) = delete;
+  FakeDesktop& operator=(const FakeDesktop&) = delete;
+
   std::vector<ShownMessage> messages;
   std::deque<app::MessageAnswer> answers;  // empty: the default button
   std::vector<std::string> inputPrompts;
@@ -54,6 +69,9 @@ class FakeDesktop : public app::Desktop {
   void openFile(const std::string& path) override { opened.push_back(path); }
   std::string programFolder() override { return folder; }
   void quit(int status) override { quits.push_back(status); }
+
+ private:
+  std::string ownFolder_;
 };
 
 class FixedClock : public app::Clock {
