@@ -76,8 +76,8 @@ TEST_F(ScreenshotTest, BusyStack) {
   EXPECT_TRUE(window.grab().save(artifact("main-window-busy.png")));
 }
 
-// Ten simulated boards after the single reads of the selected board, as far
-// as the core carries them out.
+// Ten simulated boards after a configuration write, conversions and the
+// single reads of the selected board.
 TEST(SimulatedScreenshot, TenBoardsAfterTheReads) {
   gui::QtDesktop desktop;
   app::SystemClock clock;
@@ -98,9 +98,41 @@ TEST(SimulatedScreenshot, TenBoardsAfterTheReads) {
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
   });
   dismiss.start(200);
-  for (int command : {5, 7, 8, 9, 6})
+  for (int command : {5, 2, 7, 4, 9, 8, 6})
     QTest::mouseClick(window.widgetFor(monitor.ui.Command1[command]), Qt::LeftButton);
   EXPECT_TRUE(window.grab().save(WindowTest::artifactPath("main-window-simulated.png")));
+}
+
+// Four simulated boards with tight limits and two discharging cells, after
+// one full pass of the continuous measurement.
+TEST(SimulatedScreenshot, FourBoardsAfterACycle) {
+  gui::QtDesktop desktop;
+  app::SystemClock clock;
+  app::Monitor monitor(std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop,
+                       clock);
+  gui::MainWindow window(monitor);
+  desktop.attach(&window, [&window] { window.render(); });
+  app::wireMainWindow(monitor);
+  app::loadMainWindow(monitor);
+  ASSERT_FALSE(monitor.ended());
+  window.show();
+  app::MainWindowModel& ui = monitor.ui;
+  ui.Combo1.setListIndex(3);
+  // Limits around 3.6 V, for every board, written as one broadcast.
+  for (int b = 0; b <= 3; ++b) {
+    monitor.stack.board[b].VUVcode = 149;  // 3.576 V
+    monitor.stack.board[b].VOVcode = 151;  // 3.624 V
+  }
+  ui.Command4[1].raiseClick();
+  ui.Check1[2].setValue(1);  // discharge cell 3
+  ui.Check5[5].setValue(1);
+  ui.Command1[5].raiseClick();
+  ui.Command4[0].raiseClick();
+  ui.Command1[10].raiseClick();
+  for (int tick = 0; tick < 3 * 4 + 1; ++tick) app::timerTick(monitor);
+  window.render();
+  EXPECT_EQ(monitor.stack.OnOff, 1);
+  EXPECT_TRUE(window.grab().save(WindowTest::artifactPath("main-window-cycle.png")));
 }
 
 }  // namespace
