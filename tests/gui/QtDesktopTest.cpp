@@ -1,0 +1,105 @@
+// The desktop's dialogs show what the core asks for and hand back what the
+// user chose.
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "gui/QtDesktop.h"
+
+namespace kestrav::test {
+namespace {
+
+using app::MessageAnswer;
+using app::MessageButtons;
+using app::MessageIcon;
+
+// Runs `act` on the modal dialog as soon as it is up.
+void whenModal(std::function<void(QWidget*)> act) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, act] {
+    if (QWidget* w = QApplication::activeModalWidget()) {
+      poll->stop();
+      poll->deleteLater();
+      act(w);
+    }
+  });
+  poll->start(10);
+}
+
+TEST(QtDesktop, MessageBoxShowsTextTitleButtonsIconAndDefault) {
+  gui::QtDesktop desktop;
+  whenModal([](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "There will be 12 samples read. Is this okay?");
+    EXPECT_EQ(box->windowTitle(), "New Datalog Setup");
+    EXPECT_EQ(box->icon(), QMessageBox::Question);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+    box->button(QMessageBox::No)->click();
+  });
+  EXPECT_EQ(desktop.messageBox("There will be 12 samples read. Is this okay?", "New Datalog Setup",
+                               MessageButtons::YesNoCancel, MessageIcon::Question, MessageAnswer::Yes),
+            MessageAnswer::No);
+}
+
+TEST(QtDesktop, AMessageBoxWithoutTitleGetsTheProgramsAndEscapeMeansNoOrCancel) {
+  gui::QtDesktop desktop;
+  whenModal([](QWidget* w) {
+    EXPECT_EQ(w->windowTitle(), app::kDefaultMessageTitle);
+    qobject_cast<QMessageBox*>(w)->reject();
+  });
+  EXPECT_EQ(desktop.messageBox("Excessive READ FLAG Communication Errors! ", "", MessageButtons::YesNo,
+                               MessageIcon::Exclamation, MessageAnswer::No),
+            MessageAnswer::No);
+  whenModal([](QWidget* w) { qobject_cast<QMessageBox*>(w)->reject(); });
+  EXPECT_EQ(desktop.messageBox("x", "t", MessageButtons::OKCancel, MessageIcon::None, MessageAnswer::OK),
+            MessageAnswer::Cancel);
+}
+
+TEST(QtDesktop, InputBoxGivesTheTextOrNothingOnCancel) {
+  gui::QtDesktop desktop;
+  whenModal([](QWidget* w) {
+    auto* dialog = qobject_cast<QInputDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->labelText(), "Enter Time Interval in seconds");
+    EXPECT_EQ(dialog->windowTitle(), "Time Interval For New Datalog Settings");
+    EXPECT_EQ(dialog->textValue(), "");
+    dialog->setTextValue("10");
+    dialog->accept();
+  });
+  EXPECT_EQ(desktop.inputBox("Enter Time Interval in seconds", "Time Interval For New Datalog Settings", ""), "10");
+  whenModal([](QWidget* w) {
+    qobject_cast<QInputDialog*>(w)->setTextValue("60");
+    qobject_cast<QInputDialog*>(w)->reject();
+  });
+  EXPECT_EQ(desktop.inputBox("p", "t", ""), "");
+}
+
+TEST(QtDesktop, SaveDialogAddsTheEndingAndReportsCancel) {
+  gui::QtDesktop desktop;
+  const QString target = QDir::tempPath() + "/kestrav-save-dialog-test";
+  whenModal([target](QWidget* w) {
+    auto* dialog = qobject_cast<QFileDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    dialog->selectFile(target);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  const std::optional<std::string> chosen = desktop.saveFileDialog("Excel file (*.xls) |*.xls");
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, (target + ".xls").toStdString());
+  whenModal([](QWidget* w) { QMetaObject::invokeMethod(w, "reject"); });
+  EXPECT_FALSE(desktop.saveFileDialog("Excel file (*.xls) |*.xls").has_value());
+}
+
+}  // namespace
+}  // namespace kestrav::test
