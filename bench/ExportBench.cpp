@@ -3,6 +3,7 @@
 // written to /tmp.
 
 #include <benchmark/benchmark.h>
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,25 +12,11 @@
 #include "app/Monitor.h"
 #include "datalog/Export.h"
 #include "link/ports/SimulatedPort.h"
+#include "support/FakeDesktop.h"
 
 namespace {
 
 using namespace kestrav;
-
-class SilentDesktop : public app::Desktop {
- public:
-  int messages = 0;
-  app::MessageAnswer messageBox(const std::string&, const std::string&, app::MessageButtons, app::MessageIcon,
-                                app::MessageAnswer d) override {
-    ++messages;
-    return d;
-  }
-  std::string inputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> saveFileDialog(const std::string&) override { return std::nullopt; }
-  void openFile(const std::string&) override {}
-  std::string programFolder() override { return "/tmp"; }
-  void quit(int) override {}
-};
 
 // A wrapped ring of 1000 samples of ten boards with readings that vary
 // like a discharging stack's.
@@ -66,7 +53,7 @@ void fillRing(app::Monitor& m) {
 }
 
 struct Ring {
-  SilentDesktop desktop;
+  test::FakeDesktop desktop;
   app::SystemClock clock;
   app::Monitor m{std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop, clock};
   Ring() { fillRing(m); }
@@ -88,7 +75,7 @@ void BM_ExportFullRingToTmp(benchmark::State& st) {
   Ring ring;
   ring.m.datalog.NewFile = "/tmp/kestrav-bench-" + std::to_string(::getpid()) + ".xls";
   for (auto _ : st) datalog::SAVE_2_xls(ring.m);
-  if (ring.desktop.messages) st.SkipWithError("the workbook could not be written");
+  if (!ring.desktop.messages.empty()) st.SkipWithError("the workbook could not be written");
   std::remove(ring.m.datalog.NewFile.c_str());
 }
 BENCHMARK(BM_ExportFullRingToTmp)->Unit(benchmark::kMillisecond);

@@ -7,26 +7,14 @@
 #include "app/Events.h"
 #include "app/Monitor.h"
 #include "link/ports/SimulatedPort.h"
+#include "support/FakeDesktop.h"
 
 namespace {
 
 using namespace kestrav;
 
-class QuietDesktop : public app::Desktop {
- public:
-  app::MessageAnswer messageBox(const std::string&, const std::string&, app::MessageButtons, app::MessageIcon,
-                                app::MessageAnswer d) override {
-    return d;
-  }
-  std::string inputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> saveFileDialog(const std::string&) override { return std::nullopt; }
-  void openFile(const std::string&) override {}
-  std::string programFolder() override { return "/tmp"; }
-  void quit(int) override {}
-};
-
 void BM_IdleTick(benchmark::State& st) {
-  QuietDesktop desktop;
+  test::FakeDesktop desktop;
   app::SystemClock clock;
   auto sim = std::make_shared<sim::Simulator>();
   app::Monitor m(std::make_unique<link::SimulatedPort>(sim, false), desktop, clock);

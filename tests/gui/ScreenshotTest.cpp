@@ -76,20 +76,28 @@ TEST_F(ScreenshotTest, BusyStack) {
   EXPECT_TRUE(window.grab().save(artifact("main-window-busy.png")));
 }
 
-// Ten simulated boards after a configuration write, conversions and the
-// single reads of the selected board.
-TEST(SimulatedScreenshot, TenBoardsAfterTheReads) {
+// The window on the simulator without its real-time pacing, started.
+class SimulatedScreenshot : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    desktop.attach(&window, [this] { window.render(); });
+    app::wireMainWindow(monitor);
+    app::loadMainWindow(monitor);
+    ASSERT_FALSE(monitor.ended()) << "the simulator was refused: " << monitor.identification;
+    window.render();
+    window.show();
+  }
+
   gui::QtDesktop desktop;
   app::SystemClock clock;
-  app::Monitor monitor(std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop,
-                       clock);
-  gui::MainWindow window(monitor);
-  desktop.attach(&window, [&window] { window.render(); });
-  app::wireMainWindow(monitor);
-  app::loadMainWindow(monitor);
-  ASSERT_FALSE(monitor.ended()) << "the simulator was refused: " << monitor.identification;
-  window.render();
-  window.show();
+  app::Monitor monitor{std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop,
+                       clock};
+  gui::MainWindow window{monitor};
+};
+
+// Ten boards after a configuration write, conversions and the single reads
+// of the selected board.
+TEST_F(SimulatedScreenshot, TenBoardsAfterTheReads) {
   monitor.ui.Combo1.setListIndex(9);
   window.render();
   // A message box of a read that gave up must not hold the test.
@@ -103,19 +111,9 @@ TEST(SimulatedScreenshot, TenBoardsAfterTheReads) {
   EXPECT_TRUE(window.grab().save(WindowTest::artifactPath("main-window-simulated.png")));
 }
 
-// Four simulated boards with tight limits and two discharging cells, after
-// one full pass of the continuous measurement.
-TEST(SimulatedScreenshot, FourBoardsAfterACycle) {
-  gui::QtDesktop desktop;
-  app::SystemClock clock;
-  app::Monitor monitor(std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop,
-                       clock);
-  gui::MainWindow window(monitor);
-  desktop.attach(&window, [&window] { window.render(); });
-  app::wireMainWindow(monitor);
-  app::loadMainWindow(monitor);
-  ASSERT_FALSE(monitor.ended());
-  window.show();
+// Four boards with tight limits and a discharging cell, after one full pass
+// of the continuous measurement.
+TEST_F(SimulatedScreenshot, FourBoardsAfterACycle) {
   app::MainWindowModel& ui = monitor.ui;
   ui.Combo1.setListIndex(3);
   // Limits around 3.6 V, for every board, written as one broadcast.
