@@ -1,5 +1,6 @@
 #include "link/BridgeLink.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace kestrav::link {
@@ -30,7 +31,14 @@ std::string BridgeLink::identify() {
 }
 
 void BridgeLink::send(std::string_view command) {
-  transaction(command, kCommandTimeoutMs, kCommandTimeoutMs, nullptr, 0);
+  // The bridge answers every "T" token with two characters, write-only
+  // frames included (the configuration write addresses its board with "T").
+  // Those characters are taken here, inside the write's own transaction:
+  // left on the line they would arrive late and open the next read's reply.
+  // Starts and polls carry only "S" tokens and read nothing.
+  const std::size_t answered = 2 * static_cast<std::size_t>(std::count(command.begin(), command.end(), 'T'));
+  std::string scratch(answered, '\0');
+  transaction(command, kCommandTimeoutMs, kCommandTimeoutMs, scratch.data(), answered);
 }
 
 std::size_t BridgeLink::read(ReadCommand c, std::string_view command) {

@@ -37,6 +37,8 @@ class BridgeLink {
   std::string identify();
 
   // A write-only command (configuration write, conversion starts, polls).
+  // Nothing of the reply is kept: the two characters the bridge answers for
+  // each "T" token are read and dropped within the same transaction.
   void send(std::string_view command);
 
   // A read command: the reply overwrites the start of that command's buffer

@@ -23,6 +23,21 @@ TEST(BridgeLink, EveryTransactionOpensSetsTimeoutsWritesReadsAndCloses) {
   EXPECT_EQ(script->ops, expected);
 }
 
+TEST(BridgeLink, AWriteTakesTheAnswersToItsTTokensSoTheNextReadStartsClean) {
+  auto script = std::make_shared<PortScript>();
+  script->responder = [](const std::string& cmd) {
+    return cmd.find('R') == std::string::npos ? std::string("FFFF") : std::string("8102E00000000000A1");
+  };
+  BridgeLink link(scriptedPort(script));
+  link.send("MSxT81T01SE0S00S00S00S00S00X");
+  EXPECT_EQ(script->ops, (std::vector<std::string>{"open", "timeouts 1000/1000",
+                                                   "write MSxT81T01SE0S00S00S00S00S00X", "read 4", "close"}));
+  link.send("MSxT01SE0S00S00S00S00S00X");
+  EXPECT_EQ(script->ops[8], "read 2");
+  link.read(ReadCommand::RDCFG, "MSxT81T02RRRRRRRX");
+  EXPECT_EQ(link.reply(ReadCommand::RDCFG), "8102E00000000000A1");
+}
+
 TEST(BridgeLink, IdentificationUsesAFreshBufferEveryTime) {
   auto script = std::make_shared<PortScript>();
   BridgeLink link(scriptedPort(script));
