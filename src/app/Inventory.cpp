@@ -7,6 +7,13 @@ namespace kestrav::app {
 
 namespace {
 
+// A single control with its caption.
+Control captioned(ControlKind kind, const char* name, std::string caption) {
+  Control c(kind, name);
+  c.setText(std::move(caption));
+  return c;
+}
+
 template <std::size_t N>
 void makeArray(std::array<Control, N>& a, ControlKind kind, const char* name) {
   for (std::size_t i = 0; i < N; ++i) a[i] = Control(kind, name, static_cast<int>(i));
@@ -32,22 +39,15 @@ MainWindowModel::MainWindowModel() { buildInventory(); }
 void MainWindowModel::buildInventory() {
   using K = ControlKind;
 
-  form = Control(K::Form, "MainWindow");
-  form.setText(kWindowCaption);
+  form = captioned(K::Form, "MainWindow", kWindowCaption);
 
-  mnuFile = Control(K::Menu, "mnuFile");
-  mnuFile.setText("File");
-  mnuExit = Control(K::MenuItem, "mnuExit");
-  mnuExit.setText("&Exit");
-  mnuDatalog = Control(K::Menu, "mnuDatalog");
-  mnuDatalog.setText("Datalog");
-  mnuCreateNewSetup = Control(K::MenuItem, "mnuCreateNewSetup");
-  mnuCreateNewSetup.setText("Create New Setup");
-  mnuUsePreviousSetup = Control(K::MenuItem, "mnuUsePreviousSetup");
-  mnuUsePreviousSetup.setText("Use Previous Setup");
+  mnuFile = captioned(K::Menu, "mnuFile", "File");
+  mnuExit = captioned(K::MenuItem, "mnuExit", "&Exit");
+  mnuDatalog = captioned(K::Menu, "mnuDatalog", "Datalog");
+  mnuCreateNewSetup = captioned(K::MenuItem, "mnuCreateNewSetup", "Create New Setup");
+  mnuUsePreviousSetup = captioned(K::MenuItem, "mnuUsePreviousSetup", "Use Previous Setup");
   mnuUsePreviousSetup.setEnabled(false);
-  mnuViewLastDatalog = Control(K::MenuItem, "mnuViewLastDatalog");
-  mnuViewLastDatalog.setText("View Last Datalog");
+  mnuViewLastDatalog = captioned(K::MenuItem, "mnuViewLastDatalog", "View Last Datalog");
   mnuViewLastDatalog.setEnabled(false);
 
   makeArray(Command1, K::CommandButton, "Command1");
@@ -76,18 +76,12 @@ void MainWindowModel::buildInventory() {
   Combo2.setItems({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B", "C", "D", "E", "F"});
   Combo2.setDescription("Low digit of the selected board's address");
   Combo2.setListIndex(1);  // board 1 at 0x81 (no handler is wired yet)
-  Label1 = Control(K::Label, "Label1");
-  Label1.setText("B O A R D # 1");
-  Label7 = Control(K::Label, "Label7");
-  Label7.setText("NUMBER OF BOARDS IN SYSTEM");
-  Label12 = Control(K::Label, "Label12");
-  Label12.setText("BOARDS   1       2      3      4      5      6      7      8      9     10");
-  Label14 = Control(K::Label, "Label14");
-  Label14.setText("SET/ DISPLAY BOARD # 1 AT HEX ADDRESS");
-  Label15 = Control(K::Label, "Label15");
-  Label15.setText("ADDRESS 81    82    83    84    85    86    87    88    89    8A");
-  Label16 = Control(K::Label, "Label16");
-  Label16.setText("0x8");
+  Label1 = captioned(K::Label, "Label1", "B O A R D # 1");
+  Label7 = captioned(K::Label, "Label7", "NUMBER OF BOARDS IN SYSTEM");
+  Label12 = captioned(K::Label, "Label12", "BOARDS   1       2      3      4      5      6      7      8      9     10");
+  Label14 = captioned(K::Label, "Label14", "SET/ DISPLAY BOARD # 1 AT HEX ADDRESS");
+  Label15 = captioned(K::Label, "Label15", "ADDRESS 81    82    83    84    85    86    87    88    89    8A");
+  Label16 = captioned(K::Label, "Label16", "0x8");
 
   makeArray(Check5, K::CheckBox, "Check5");
   static const char* kBroadcastNames[] = {"PLADC", "PLINT", "STCVAD", "STOWAD", "STTMPAD", "WRCFG"};
@@ -101,8 +95,7 @@ void MainWindowModel::buildInventory() {
   makeArray(Label18, K::Label, "Label18");
   for (Control& c : Label18) c.setText("BOARD# 1 ONLY");
 
-  Frame4 = Control(K::Frame, "Frame4");
-  Frame4.setText("CONFIGURATION REGISTERS");
+  Frame4 = captioned(K::Frame, "Frame4", "CONFIGURATION REGISTERS");
   makeArray(Text4, K::TextBox, "Text4");
   makeArray(Text5, K::TextBox, "Text5");
   for (int k = 0; k < 6; ++k) {
@@ -133,8 +126,7 @@ void MainWindowModel::buildInventory() {
     Check3[i].setText("Mask C" + std::to_string(i + 5));
   }
 
-  Frame3 = Control(K::Frame, "Frame3");
-  Frame3.setText("SET I/O MODE");
+  Frame3 = captioned(K::Frame, "Frame3", "SET I/O MODE");
   makeArray(Check4, K::CheckBox, "Check4");
   Check4[0].setText("Checked  = 1");
   Check4[0].setValue(1);
@@ -150,8 +142,7 @@ void MainWindowModel::buildInventory() {
   Command0[0].setDescription("Comparator duty cycle down");
   Command0[1].setDescription("Comparator duty cycle up");
 
-  Frame2 = Control(K::Frame, "Frame2");
-  Frame2.setText("SET VOLTAGE LIMITS");
+  Frame2 = captioned(K::Frame, "Frame2", "SET VOLTAGE LIMITS");
   makeArray(Text2, K::TextBox, "Text2");
   Text2[0].setText("0.000");
   Text2[0].setToolTip("Set VUV");
@@ -201,8 +192,7 @@ void MainWindowModel::buildInventory() {
     Shape5[i].setDescription(cell + " terminal");
   }
 
-  Frame5 = Control(K::Frame, "Frame5");
-  Frame5.setText("TEMPS");
+  Frame5 = captioned(K::Frame, "Frame5", "TEMPS");
   makeArray(Text6, K::TextBox, "Text6");
   makeArray(Label6, K::Label, "Label6");
   makeArray(Shape6, K::Shape, "Shape6");
@@ -217,8 +207,7 @@ void MainWindowModel::buildInventory() {
     Shape8[i].setDescription(Label6[i].text() + " stem");
   }
 
-  Frame6 = Control(K::Frame, "Frame6");
-  Frame6.setText("FLAG REG");
+  Frame6 = captioned(K::Frame, "Frame6", "FLAG REG");
   makeArray(Text7, K::TextBox, "Text7");
   makeArray(Label2, K::Label, "Label2");
   setTexts(Label2, {"|  FLGR0  | ", "|  FLGR1  | ", "|  FLGR2  | "});
@@ -227,8 +216,7 @@ void MainWindowModel::buildInventory() {
     Text7[i].setDescription("FLGR" + std::to_string(i));
   }
 
-  Frame7 = Control(K::Frame, "Frame7");
-  Frame7.setText("PACKET ERROR CODE ");
+  Frame7 = captioned(K::Frame, "Frame7", "PACKET ERROR CODE ");
   Text8 = Control(K::TextBox, "Text8");
   Text8.setDescription("Received versus computed PEC");
   makeArray(Label8, K::Label, "Label8");
@@ -247,8 +235,7 @@ void MainWindowModel::buildInventory() {
   makeArray(Shape12, K::Shape, "Shape12");
   for (int i = 0; i < 10; ++i) Shape12[i].setDescription("Board " + std::to_string(i + 1) + " PEC");
 
-  Frame8 = Control(K::Frame, "Frame8");
-  Frame8.setText("LEGEND");
+  Frame8 = captioned(K::Frame, "Frame8", "LEGEND");
   makeArray(Label11, K::Label, "Label11");
   setTexts(Label11, {"Flag Over Voltage ", "Voltage In Range", "No Voltage Reading", "Mask Cell Interrupt",
                      "Mask Cell Int w/ DCC", "DisCharge Cell", "Flag  Under Voltage "});
@@ -264,11 +251,9 @@ void MainWindowModel::buildInventory() {
     Shape9[i].setDescription("Legend colour " + std::to_string(i + 1));
   }
 
-  Check_AUTO = Control(K::CheckBox, "Check_AUTO");
-  Check_AUTO.setText("PEC Match Only");
+  Check_AUTO = captioned(K::CheckBox, "Check_AUTO", "PEC Match Only");
   Check_AUTO.setToolTip("Auto Retry Command on Detection of CRC8 (PEC) Error");
-  Label_AUTOstatus = Control(K::Label, "Label_AUTOstatus");
-  Label_AUTOstatus.setText("DISPLAY ONLY VALID DATA TRANSFERS!");
+  Label_AUTOstatus = captioned(K::Label, "Label_AUTOstatus", "DISPLAY ONLY VALID DATA TRANSFERS!");
   Label_AUTOstatus.setForeColor(0x008000);
   Label_IDstring = Control(K::Label, "Label_IDstring");
   Label_IDstring.setDescription("Bridge identification");
