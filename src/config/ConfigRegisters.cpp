@@ -133,22 +133,20 @@ void DISPLAY_HWset(Monitor& m) {
   REFRESH_CFGR_FRAME4(m);
 }
 
-void UPDATE_Check0(Monitor& m) {
-  setRow(m.ui.Check0, state::leadingHexValue(cfgr(m, 0)));
+namespace {
+// Sets one row of boxes from its register text; boxes that change rebuild
+// the same text through their clicks.
+template <std::size_t N>
+void updateRow(Monitor& m, std::array<app::Control, N>& row, int reg) {
+  setRow(row, state::leadingHexValue(cfgr(m, reg)));
   REFRESH_CFGR_FRAME4(m);
 }
-void UPDATE_Check1(Monitor& m) {
-  setRow(m.ui.Check1, state::leadingHexValue(cfgr(m, 1)));
-  REFRESH_CFGR_FRAME4(m);
-}
-void UPDATE_Check2(Monitor& m) {
-  setRow(m.ui.Check2, state::leadingHexValue(cfgr(m, 2)));
-  REFRESH_CFGR_FRAME4(m);
-}
-void UPDATE_Check3(Monitor& m) {
-  setRow(m.ui.Check3, state::leadingHexValue(cfgr(m, 3)));
-  REFRESH_CFGR_FRAME4(m);
-}
+}  // namespace
+
+void UPDATE_Check0(Monitor& m) { updateRow(m, m.ui.Check0, 0); }
+void UPDATE_Check1(Monitor& m) { updateRow(m, m.ui.Check1, 1); }
+void UPDATE_Check2(Monitor& m) { updateRow(m, m.ui.Check2, 2); }
+void UPDATE_Check3(Monitor& m) { updateRow(m, m.ui.Check3, 3); }
 
 void CELL10_mode(Monitor& m) { showUpperCells(m, false); }
 void CELL12_mode(Monitor& m) { showUpperCells(m, true); }
