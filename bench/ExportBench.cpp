@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 #include "datalog/Export.h"
 #include "link/ports/SimulatedPort.h"
 #include "support/FakeDesktop.h"
@@ -20,7 +20,7 @@ using namespace kestrav;
 
 // A wrapped ring of 1000 samples of ten boards with readings that vary
 // like a discharging stack's.
-void fillRing(app::Monitor& m) {
+void fillRing(context::Monitor& m) {
   m.stack.CARDSTACK = 9;
   m.stack.CYCLEflag = 1;
   m.stack.COUNTERstop = 401;
@@ -54,8 +54,8 @@ void fillRing(app::Monitor& m) {
 
 struct Ring {
   test::FakeDesktop desktop;
-  app::SystemClock clock;
-  app::Monitor m{std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop, clock};
+  context::SystemClock clock;
+  context::Monitor m{std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop, clock};
   Ring() { fillRing(m); }
 };
 

@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/Events.h"
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 #include "link/ports/SimulatedPort.h"
 #include "support/FakeDesktop.h"
 
@@ -15,9 +15,9 @@ using namespace kestrav;
 
 void BM_IdleTick(benchmark::State& st) {
   test::FakeDesktop desktop;
-  app::SystemClock clock;
+  context::SystemClock clock;
   auto sim = std::make_shared<sim::Simulator>();
-  app::Monitor m(std::make_unique<link::SimulatedPort>(sim, false), desktop, clock);
+  context::Monitor m(std::make_unique<link::SimulatedPort>(sim, false), desktop, clock);
   app::wireMainWindow(m);
   app::loadMainWindow(m);
   for (auto _ : st) app::timerTick(m);

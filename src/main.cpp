@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
-#include "app/Monitor.h"
+#include "context/Clock.h"
+#include "context/Monitor.h"
 #include "gui/CommandLine.h"
 #include "gui/Look.h"
 #include "gui/MainWindow.h"
@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
   gui::applyLook(qapp);
 
   gui::QtDesktop desktop;
-  app::SystemClock clock;
-  app::Monitor monitor(gui::makePort(line.options), desktop, clock);
+  context::SystemClock clock;
+  context::Monitor monitor(gui::makePort(line.options), desktop, clock);
   gui::MainWindow window(monitor);
   return gui::runWindow(monitor, window, desktop, gui::portName(line.options), std::cerr);
 }

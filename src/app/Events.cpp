@@ -11,6 +11,9 @@
 
 namespace kestrav::app {
 
+using context::Control;
+using context::MainWindowModel;
+
 namespace {
 
 // Marks an event handler as running for the length of its scope.

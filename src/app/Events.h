@@ -3,9 +3,11 @@
 // view calls these entry points (and the controls' raise* methods, which the
 // wiring below connects) for every user action and timer tick.
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 namespace kestrav::app {
+
+using context::Monitor;
 
 // Connects every control's click, key and focus events to its handler.
 // Called once, right after the Monitor is built.

@@ -7,6 +7,8 @@
 
 namespace kestrav::app {
 
+using context::Control;
+
 void IDENTIFY_BRIDGE(Monitor& m) {
   const std::string reply = m.link.identify();
   m.identification = reply.substr(0, 9);

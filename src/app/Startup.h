@@ -3,9 +3,11 @@
 // (also the heartbeat of every timer tick), the load and unload of the main
 // window, the reset to the default configuration and the Exit item.
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 namespace kestrav::app {
+
+using context::Monitor;
 
 inline constexpr const char* kExpectedChip = "KESTRAV-2";
 constexpr int kExitRefused = 1;  // the bridge did not name the expected chip

@@ -39,7 +39,7 @@ const char* commandName(ReadCommand c) {
 
 // A board slot's reply counts as matching only when it arrived whole and its
 // received PEC equals the one computed over its register bytes.
-bool slotMatches(const app::Monitor& m, ReadCommand c, int slot) {
+bool slotMatches(const context::Monitor& m, ReadCommand c, int slot) {
   const state::BoardRecord& r = m.stack.board[slot];
   const int i = state::index(c);
   return replyArrivedInFull(m, c) && r.PECrx[i] == r.PECcalc[i];
@@ -47,14 +47,14 @@ bool slotMatches(const app::Monitor& m, ReadCommand c, int slot) {
 
 // Cell and temperature registers need a fresh conversion before they are
 // read again; configuration and flags are simply read again.
-void afterThrownAway(app::Monitor& m, ReadCommand c) {
+void afterThrownAway(context::Monitor& m, ReadCommand c) {
   if (c == ReadCommand::RDCV) STCVAD_BROADCAST(m);
   if (c == ReadCommand::RDTMP) STTMPAD_BROADCAST(m);
 }
 
-void giveUp(app::Monitor& m, ReadCommand c) {
-  m.desktop.messageBox(giveUpMessage(c), app::kDefaultMessageTitle, app::MessageButtons::OK,
-                       app::MessageIcon::None, app::MessageAnswer::OK);
+void giveUp(context::Monitor& m, ReadCommand c) {
+  m.desktop.messageBox(giveUpMessage(c), context::kDefaultMessageTitle, context::MessageButtons::OK,
+                       context::MessageIcon::None, context::MessageAnswer::OK);
   m.stack.MEASURESKIPflag = 1;
   // Only a running cycle retries, so the toggle is meant to stop it. Once an
   // earlier read of the same step has stopped it, toggling again would start
@@ -64,11 +64,11 @@ void giveUp(app::Monitor& m, ReadCommand c) {
 
 }  // namespace
 
-bool replyArrivedInFull(const app::Monitor& m, ReadCommand c) {
+bool replyArrivedInFull(const context::Monitor& m, ReadCommand c) {
   return m.link.lastReceived(c) >= link::replyLength(c);
 }
 
-void verifyLocal(app::Monitor& m, ReadCommand c) {
+void verifyLocal(context::Monitor& m, ReadCommand c) {
   state::BoardStack& s = m.stack;
   const state::BoardRecord& r = s.board[s.BRDnumber];
   const std::string received = "0x" + state::hexByte(r.PECrx[state::index(c)]);
@@ -76,14 +76,14 @@ void verifyLocal(app::Monitor& m, ReadCommand c) {
   m.ui.Label8[1].setCaption("");
   m.ui.Label8[1].setCaption(commandCaption(c));
   if (slotMatches(m, c, s.BRDnumber)) {
-    m.ui.Text8.setBackColor(app::kWindowBackground);
+    m.ui.Text8.setBackColor(context::kWindowBackground);
     m.ui.Text8.setText(received + " == " + computed);
   } else {
     // A read started from its button must never retry.
     if (s.SINGLESHOTflag == 1) s.AUTORESTARTflag = 0;
     if (s.AUTORESTARTflag == 0) {
       s.verdict(c) = state::kTrue;
-      m.ui.Text8.setBackColor(app::kRed);
+      m.ui.Text8.setBackColor(context::kRed);
       m.ui.Text8.setText(received + " != " + computed);
     } else if (s.AUTORESTARTflag == 1) {
       s.verdict(c) = state::kFalse;  // Text8 keeps the last good result
@@ -92,28 +92,28 @@ void verifyLocal(app::Monitor& m, ReadCommand c) {
   s.PECflag = pecFlagOf(c);
 }
 
-void verifyOverall(app::Monitor& m, ReadCommand c) {
+void verifyOverall(context::Monitor& m, ReadCommand c) {
   state::BoardStack& s = m.stack;
   for (int slot = 0; slot <= s.CARDSTACK; ++slot) {
     if (slotMatches(m, c, slot)) {
-      m.ui.Shape12[slot].setFillColor(app::kGreen);
+      m.ui.Shape12[slot].setFillColor(context::kGreen);
     } else if (s.AUTORESTARTflag == 0) {
       s.verdict(c) = state::kTrue;
-      m.ui.Shape12[slot].setFillColor(app::kRed);
+      m.ui.Shape12[slot].setFillColor(context::kRed);
     } else {
       s.verdict(c) = state::kFalse;
     }
   }
 }
 
-void PEC_GUI_vs_KESTRAV_RDCFG_local_restart(app::Monitor& m) { verifyLocal(m, ReadCommand::RDCFG); }
-void PEC_GUI_vs_KESTRAV_RDCV_local_restart(app::Monitor& m) { verifyLocal(m, ReadCommand::RDCV); }
-void PEC_GUI_vs_KESTRAV_RDFLG_local_restart(app::Monitor& m) { verifyLocal(m, ReadCommand::RDFLG); }
-void PEC_GUI_vs_KESTRAV_RDTMP_local_restart(app::Monitor& m) { verifyLocal(m, ReadCommand::RDTMP); }
-void PEC_GUI_vs_KESTRAV_RDCFG_overall_restart(app::Monitor& m) { verifyOverall(m, ReadCommand::RDCFG); }
-void PEC_GUI_vs_KESTRAV_RDCV_overall_restart(app::Monitor& m) { verifyOverall(m, ReadCommand::RDCV); }
-void PEC_GUI_vs_KESTRAV_RDFLG_overall_restart(app::Monitor& m) { verifyOverall(m, ReadCommand::RDFLG); }
-void PEC_GUI_vs_KESTRAV_RDTMP_overall_restart(app::Monitor& m) { verifyOverall(m, ReadCommand::RDTMP); }
+void PEC_GUI_vs_KESTRAV_RDCFG_local_restart(context::Monitor& m) { verifyLocal(m, ReadCommand::RDCFG); }
+void PEC_GUI_vs_KESTRAV_RDCV_local_restart(context::Monitor& m) { verifyLocal(m, ReadCommand::RDCV); }
+void PEC_GUI_vs_KESTRAV_RDFLG_local_restart(context::Monitor& m) { verifyLocal(m, ReadCommand::RDFLG); }
+void PEC_GUI_vs_KESTRAV_RDTMP_local_restart(context::Monitor& m) { verifyLocal(m, ReadCommand::RDTMP); }
+void PEC_GUI_vs_KESTRAV_RDCFG_overall_restart(context::Monitor& m) { verifyOverall(m, ReadCommand::RDCFG); }
+void PEC_GUI_vs_KESTRAV_RDCV_overall_restart(context::Monitor& m) { verifyOverall(m, ReadCommand::RDCV); }
+void PEC_GUI_vs_KESTRAV_RDFLG_overall_restart(context::Monitor& m) { verifyOverall(m, ReadCommand::RDFLG); }
+void PEC_GUI_vs_KESTRAV_RDTMP_overall_restart(context::Monitor& m) { verifyOverall(m, ReadCommand::RDTMP); }
 
 std::string giveUpMessage(ReadCommand c) {
   return std::string("Excessive READ ") + commandName(c) + " Communication Errors! " +
@@ -121,7 +121,7 @@ std::string giveUpMessage(ReadCommand c) {
          "Then check all power cell connections and " + "SPI ribbon connections between boards.";
 }
 
-bool readVerified(app::Monitor& m, ReadCommand c) {
+bool readVerified(context::Monitor& m, ReadCommand c) {
   state::BoardStack& s = m.stack;
   for (int attempt = 0; attempt < kMaxReadAttempts; ++attempt) {
     s.verdict(c) = state::kTrue;

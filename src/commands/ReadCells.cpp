@@ -45,7 +45,7 @@ void storeReading(state::BoardStack& s, int readingNumber, std::string hexText) 
   s.READINGhex[readingNumber] = std::move(hexText);
 }
 
-void RDCV_ADDRESSABLE_PEC(app::Monitor& m) {
+void RDCV_ADDRESSABLE_PEC(context::Monitor& m) {
   if (!readVerified(m, state::ReadCommand::RDCV)) return;
   state::BoardStack& s = m.stack;
   const int target = link::readTargetBoard(s);

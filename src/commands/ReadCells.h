@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 namespace kestrav::commands {
 
-void RDCV_ADDRESSABLE_PEC(app::Monitor& m);
+void RDCV_ADDRESSABLE_PEC(context::Monitor& m);
 
 // The chip packs two 12-bit readings into three register bytes B0 B1 B2:
 // the first is B1's low nibble over B0, the second B2 over B1's high nibble.

@@ -18,7 +18,7 @@ std::string thresholdText(const std::string& registerText) {
 }
 }  // namespace
 
-void RDCFG_ADDRESSABLE_PEC(app::Monitor& m) {
+void RDCFG_ADDRESSABLE_PEC(context::Monitor& m) {
   if (!readVerified(m, state::ReadCommand::RDCFG)) return;
   state::BoardStack& s = m.stack;
   state::BoardRecord& target = s.board[link::readTargetBoard(s)];
@@ -30,7 +30,7 @@ void RDCFG_ADDRESSABLE_PEC(app::Monitor& m) {
   READ_VUV_VOV(m);
 }
 
-void READ_VUV_VOV(app::Monitor& m) {
+void READ_VUV_VOV(context::Monitor& m) {
   state::BoardStack& s = m.stack;
   for (int b = 0; b <= s.CARDSTACK; ++b) {
     s.board[b].VUVread = thresholdText(s.board[b].CFGRread[kVUVregister]);
@@ -38,12 +38,12 @@ void READ_VUV_VOV(app::Monitor& m) {
   }
 }
 
-void Compare_CFGR(app::Monitor& m) {
+void Compare_CFGR(context::Monitor& m) {
   const state::BoardRecord& b = m.stack.board[m.stack.BRDnumber];
   // Compared as numbers, so "0" prepared equals "00" read; never-read bytes count as 00.
   for (std::size_t k = 0; k < b.CFGRset.size(); ++k) {
     const bool differs = state::leadingHexValue(b.CFGRset[k]) != state::leadingHexValue(b.CFGRread[k]);
-    m.ui.Text5[k].setBackColor(differs ? app::kRed : app::kWindowBackground);
+    m.ui.Text5[k].setBackColor(differs ? context::kRed : context::kWindowBackground);
   }
 }
 

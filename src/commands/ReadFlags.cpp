@@ -8,7 +8,7 @@
 
 namespace kestrav::commands {
 
-void RDFLG_ADDRESSABLE_PEC(app::Monitor& m) {
+void RDFLG_ADDRESSABLE_PEC(context::Monitor& m) {
   if (!readVerified(m, state::ReadCommand::RDFLG)) return;
   state::BoardStack& s = m.stack;
   state::BoardRecord& target = s.board[link::readTargetBoard(s)];

@@ -1,10 +1,10 @@
 #pragma once
 // RDFLG: reading the three flag registers of one board.
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 namespace kestrav::commands {
 
-void RDFLG_ADDRESSABLE_PEC(app::Monitor& m);
+void RDFLG_ADDRESSABLE_PEC(context::Monitor& m);
 
 }  // namespace kestrav::commands

@@ -15,7 +15,7 @@ constexpr int kInternalBytes = 3;
 constexpr int kETMP1 = 0, kETMP2 = 1, kITMP = 2;
 }  // namespace
 
-void RDTMP_ADDRESSABLE_PEC(app::Monitor& m) {
+void RDTMP_ADDRESSABLE_PEC(context::Monitor& m) {
   if (!readVerified(m, state::ReadCommand::RDTMP)) return;
   state::BoardStack& s = m.stack;
   const int target = link::readTargetBoard(s);

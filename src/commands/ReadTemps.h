@@ -1,10 +1,10 @@
 #pragma once
 // RDTMP: reading the two external and the internal temperature of one board.
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 namespace kestrav::commands {
 
-void RDTMP_ADDRESSABLE_PEC(app::Monitor& m);
+void RDTMP_ADDRESSABLE_PEC(context::Monitor& m);
 
 }  // namespace kestrav::commands

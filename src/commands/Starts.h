@@ -2,14 +2,14 @@
 // The five chip commands that carry no data and expect no reply: conversion
 // starts and polls, broadcast or addressed by the selected board's choice.
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 namespace kestrav::commands {
 
-void STCVAD_BROADCAST(app::Monitor& m);   // start cell voltage conversion
-void STOWAD_BROADCAST(app::Monitor& m);   // start open-wire conversion
-void STTMPAD_BROADCAST(app::Monitor& m);  // start temperature conversion
-void PLADC_BROADCAST(app::Monitor& m);    // poll conversion status
-void PLINT_BROADCAST(app::Monitor& m);    // poll interrupt status
+void STCVAD_BROADCAST(context::Monitor& m);   // start cell voltage conversion
+void STOWAD_BROADCAST(context::Monitor& m);   // start open-wire conversion
+void STTMPAD_BROADCAST(context::Monitor& m);  // start temperature conversion
+void PLADC_BROADCAST(context::Monitor& m);    // poll conversion status
+void PLINT_BROADCAST(context::Monitor& m);    // poll interrupt status
 
 }  // namespace kestrav::commands

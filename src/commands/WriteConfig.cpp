@@ -5,7 +5,7 @@
 
 namespace kestrav::commands {
 
-void SET_GLOBAL_CFGR(app::Monitor& m) {
+void SET_GLOBAL_CFGR(context::Monitor& m) {
   state::BoardStack& s = m.stack;
   if (s.GLOBALCFGRflag != 1) return;
   const state::BoardRecord& selected = s.board[s.BRDnumber];
@@ -22,18 +22,18 @@ void SET_GLOBAL_CFGR(app::Monitor& m) {
   }
 }
 
-void WRCFG_BROADCAST(app::Monitor& m) {
+void WRCFG_BROADCAST(context::Monitor& m) {
   // The chip answers nothing to a write: whether it took the bytes shows
   // only when the configuration is read back and compared.
   m.link.send(link::writeConfigString(m.stack));
 
-  app::MainWindowModel& ui = m.ui;
-  for (app::Control& box : ui.Text4) {
-    box.setBackColor(app::kWindowBackground);
-    box.setForeColor(app::kBlack);
+  context::MainWindowModel& ui = m.ui;
+  for (context::Control& box : ui.Text4) {
+    box.setBackColor(context::kWindowBackground);
+    box.setForeColor(context::kBlack);
   }
-  ui.Text3.setForeColor(app::kBlack);
-  for (app::Control& box : ui.Text2) box.setForeColor(app::kBlack);
+  ui.Text3.setForeColor(context::kBlack);
+  for (context::Control& box : ui.Text2) box.setForeColor(context::kBlack);
 
   // What was read back before the write no longer describes the chip.
   m.stack.RDCFGflag = 0;

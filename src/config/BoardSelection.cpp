@@ -18,14 +18,14 @@ std::string boardNumber(int i) { return std::to_string(i + 1); }
 // Captions that name the selected board. Board 1's spaced caption ends with
 // a blank; board 10 reads "1 0" there and "#10" without a blank elsewhere.
 void setBoardLabels(Monitor& m, int i) {
-  app::MainWindowModel& ui = m.ui;
+  context::MainWindowModel& ui = m.ui;
   const bool ten = i == 9;
   ui.Label1.setCaption(i == 0 ? "B O A R D # 1 " : ten ? "B O A R D # 1 0" : "B O A R D # " + boardNumber(i));
   ui.Label13[0].setCaption(ten ? "CUSTOM  BOARD #10" : "CUSTOM  BOARD # " + boardNumber(i));
   ui.Label14.setCaption(ten ? "SET/ DISPLAY BOARD#10 AT HEX ADDRESS"
                             : "SET/ DISPLAY BOARD # " + boardNumber(i) + " AT HEX ADDRESS");
-  for (app::Control& c : ui.Label18) c.setCaption(ten ? "BOARD#10 ONLY" : "BOARD# " + boardNumber(i) + " ONLY");
-  for (app::Control& c : ui.Label19) c.setCaption("BRD#" + boardNumber(i));
+  for (context::Control& c : ui.Label18) c.setCaption(ten ? "BOARD#10 ONLY" : "BOARD# " + boardNumber(i) + " ONLY");
+  for (context::Control& c : ui.Label19) c.setCaption("BRD#" + boardNumber(i));
 }
 
 // "BOARD#   1      2 ..." with the board numbers seven columns apart.
@@ -42,7 +42,7 @@ std::string addressList(const state::BoardStack& s, int boards) {
 }
 
 void styleBroadcastBox(Monitor& m, int i, bool broadcast) {
-  m.ui.Check5[i].setWidth(broadcast ? app::kBroadcastWideWidth : app::kBroadcastNarrowWidth);
+  m.ui.Check5[i].setWidth(broadcast ? context::kBroadcastWideWidth : context::kBroadcastNarrowWidth);
   m.ui.Check5[i].setCaption(broadcast ? "BROADCAST" : "B'CAST");
   m.ui.Label19[i].setVisible(!broadcast);
 }
@@ -71,7 +71,7 @@ void Command4_Click(Monitor& m, int i) {
   setBoardLabels(m, i);
   s.BRDnumber = i;
   if (s.OnOff == 0) s.BRDread = i;
-  m.ui.Image1.setLeft(app::kOverviewLeft + app::kOverviewColumn * i);
+  m.ui.Image1.setLeft(context::kOverviewLeft + context::kOverviewColumn * i);
   display::Single_12CELL_Display(m);
   // The broadcast choice on screen carries over to the newly selected board.
   for (int k = 0; k < state::kBroadcastables; ++k) Check5_Click(m, k);
@@ -99,7 +99,7 @@ void Combo1_Click(Monitor& m) {
   s.CARDSTACK = k;
   m.ui.Label12.setCaption(overviewHeading(k + 1));
   m.ui.Label15.setCaption(addressList(s, k + 1));
-  m.ui.Label9[1].setLeft(app::kOverviewLegendLeft + app::kOverviewColumn * k);
+  m.ui.Label9[1].setLeft(context::kOverviewLegendLeft + context::kOverviewColumn * k);
   for (int b = 0; b < state::kBoards; ++b) {
     const bool inStack = b <= k;
     m.ui.Command4[b].setVisible(inStack);

@@ -2,11 +2,11 @@
 // Stack size, board selection, board addresses and the broadcast choice of
 // six commands.
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 namespace kestrav::config {
 
-using app::Monitor;
+using context::Monitor;
 
 void INITIAL_BRDaddress(Monitor& m);
 void INITIAL_BROADCASTcmd(Monitor& m);

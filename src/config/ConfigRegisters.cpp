@@ -9,7 +9,7 @@ namespace kestrav::config {
 
 namespace {
 
-using Row = std::array<app::Control, 8>;
+using Row = std::array<context::Control, 8>;
 
 // The comparator duty cycle descriptions, laid out to sit under the columns
 // of the heading Label4: comparator period, VREF powered down between
@@ -71,14 +71,14 @@ void rebuildRegister(Monitor& m, const Row& row, int k) {
 }
 
 void showUpperCells(Monitor& m, bool shown) {
-  app::MainWindowModel& ui = m.ui;
+  context::MainWindowModel& ui = m.ui;
   for (int i : kUpperCells) {
     for (auto* a : {&ui.Shape2, &ui.Shape4, &ui.Shape5, &ui.Text1, &ui.Line7, &ui.Line9, &ui.Line10})
       (*a)[i].setVisible(shown);
     ui.Frame1[i].setCaption(shown ? "CELL" + std::to_string(i + 1) : "");
   }
   // Their discharge and mask bits would reach no cell.
-  for (app::Control* box : {&ui.Check2[2], &ui.Check2[3], &ui.Check3[6], &ui.Check3[7]}) box->setVisible(shown);
+  for (context::Control* box : {&ui.Check2[2], &ui.Check2[3], &ui.Check3[6], &ui.Check3[7]}) box->setVisible(shown);
 }
 
 }  // namespace
@@ -95,7 +95,7 @@ void Command0_Click(Monitor& m, int index) {
 }
 
 void DISPLAY_CDC(Monitor& m) {
-  app::MainWindowModel& ui = m.ui;
+  context::MainWindowModel& ui = m.ui;
   const state::BoardRecord& r = m.stack.board[m.stack.BRDnumber];
   const int mode = r.CDCmode & 7;
   ui.Text3.setText(std::string(kDutyCycleTexts[mode].row1) + kDutyCycleTexts[mode].row2);
@@ -109,7 +109,7 @@ void DISPLAY_CDC(Monitor& m) {
   ui.Check0[1].setValue((mode >> 1) & 1);
   ui.Check0[0].setValue(mode & 1);
 
-  ui.Text3.setForeColor(app::kGrey);
+  ui.Text3.setForeColor(context::kGrey);
   REFRESH_CFGR_FRAME4(m);
 }
 
@@ -137,7 +137,7 @@ namespace {
 // Sets one row of boxes from its register text; boxes that change rebuild
 // the same text through their clicks.
 template <std::size_t N>
-void updateRow(Monitor& m, std::array<app::Control, N>& row, int reg) {
+void updateRow(Monitor& m, std::array<context::Control, N>& row, int reg) {
   setRow(row, state::leadingHexValue(cfgr(m, reg)));
   REFRESH_CFGR_FRAME4(m);
 }
@@ -159,9 +159,9 @@ void Option1_Click(Monitor& m, int index) {
 void REFRESH_CFGR_FRAME4(Monitor& m) {
   const state::BoardRecord& r = m.stack.board[m.stack.BRDnumber];
   for (int k = 0; k < 6; ++k) {
-    app::Control& box = m.ui.Text4[k];
-    box.setBackColor(app::kWindowBackground);
-    box.setForeColor(app::kGrey);
+    context::Control& box = m.ui.Text4[k];
+    box.setBackColor(context::kWindowBackground);
+    box.setForeColor(context::kGrey);
     box.setText("   " + r.CFGRset[k] + "   ");
   }
 }

@@ -2,11 +2,11 @@
 // Editing the selected board's configuration registers CFGR0..CFGR3 bit by
 // bit, the comparator duty cycle and the 10/12-cell layout.
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 namespace kestrav::config {
 
-using app::Monitor;
+using context::Monitor;
 
 void Command0_Click(Monitor& m, int index);  // 0 steps the duty cycle down, 1 up
 void DISPLAY_CDC(Monitor& m);

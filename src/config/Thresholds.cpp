@@ -26,12 +26,12 @@ int toCode(float quotient) { return static_cast<int>(std::nearbyint(quotient)); 
 bool outOfRange(float volts) { return volts < 0.0f || volts > kHighestVolts; }
 
 void complain(Monitor& m, const char* text) {
-  m.desktop.messageBox(text, app::kDefaultMessageTitle, app::MessageButtons::OK, app::MessageIcon::Exclamation,
-                       app::MessageAnswer::OK);
+  m.desktop.messageBox(text, context::kDefaultMessageTitle, context::MessageButtons::OK, context::MessageIcon::Exclamation,
+                       context::MessageAnswer::OK);
 }
 
 // Trims the blanks around the text, keeping the caret on the same character.
-void trimBox(app::Control& box) {
+void trimBox(context::Control& box) {
   const std::string& text = box.text();
   const std::size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos) {
@@ -85,12 +85,12 @@ void Text2_GotFocus(Monitor& m, int index) {
 
 int Text2_Keypress(Monitor& m, int index, int keyAscii) {
   if (index < 0 || index > 1) return keyAscii;
-  app::Control& box = m.ui.Text2[index];
-  box.setForeColor(app::kGrey);  // typed, not yet applied nor written
+  context::Control& box = m.ui.Text2[index];
+  box.setForeColor(context::kGrey);  // typed, not yet applied nor written
   return NUMERIC_KEYfilter(m, box, keyAscii);
 }
 
-int NUMERIC_KEYfilter(Monitor& m, app::Control& box, int keyAscii) {
+int NUMERIC_KEYfilter(Monitor& m, context::Control& box, int keyAscii) {
   trimBox(box);
   const std::string& text = box.text();
   if (keyAscii == kKeyBackspace) return keyAscii;
@@ -144,7 +144,7 @@ void Command2_Click(Monitor& m, int index) {
   int& code = index < 2 ? r.VUVcode : r.VOVcode;
   const int step = index % 2 == 0 ? -1 : 1;
   code = (code + step + 256) % 256;
-  m.ui.Text2[index / 2].setForeColor(app::kGrey);
+  m.ui.Text2[index / 2].setForeColor(context::kGrey);
   DISPLAY_VUV_VOV(m);
 }
 

@@ -3,11 +3,11 @@
 
 #include <string_view>
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 namespace kestrav::config {
 
-using app::Monitor;
+using context::Monitor;
 
 inline constexpr const char* kThresholdRangeMessage = "Only Enter Values Between 0.000V and 6.120V.";
 inline constexpr const char* kThresholdOrderMessage = "VUV must be less than VOV";
@@ -18,7 +18,7 @@ int Text2_Keypress(Monitor& m, int index, int keyAscii);
 // The key filter of the threshold boxes: trims the box's text, accepts
 // backspace, digits, one "." and a leading "-"; Enter moves the focus to the
 // "WRITE CONFIG" button, which applies the typed value.
-int NUMERIC_KEYfilter(Monitor& m, app::Control& box, int keyAscii);
+int NUMERIC_KEYfilter(Monitor& m, context::Control& box, int keyAscii);
 void Text2_LostFocus(Monitor& m, int index);
 void Command2_Click(Monitor& m, int index);  // 0 VUV down, 1 VUV up, 2 VOV down, 3 VOV up
 // Writes CFGRset[4], [5] from the codes and shows both thresholds in volts.

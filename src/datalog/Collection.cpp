@@ -12,10 +12,10 @@ namespace kestrav::datalog {
 namespace {
 
 constexpr float kSecondsPerSample = 0.8f;
-constexpr int kLastPoint = SampleStore::kPoints - 1;
+constexpr int kLastPoint = state::SampleStore::kPoints - 1;
 constexpr int kLastBoard = state::kBoards - 1;
 
-std::tm localTime(app::Clock& clock) {
+std::tm localTime(context::Clock& clock) {
   const std::time_t t = std::chrono::system_clock::to_time_t(clock.now());
   std::tm tm{};
   localtime_r(&t, &tm);
@@ -29,7 +29,7 @@ struct StampParts {
   const char* half;
 };
 
-StampParts parts(app::Clock& clock) {
+StampParts parts(context::Clock& clock) {
   const std::tm tm = localTime(clock);
   const int h = tm.tm_hour % 12;
   return {h == 0 ? 12 : h, tm.tm_min, tm.tm_sec, tm.tm_mon + 1, tm.tm_mday, tm.tm_year + 1900,
@@ -45,10 +45,10 @@ std::string joined(const std::string* first, int count) {
   return out;
 }
 
-void recordBoard(app::Monitor& m, int b, int point) {
+void recordBoard(context::Monitor& m, int b, int point) {
   const state::BoardStack& s = m.stack;
   const state::BoardRecord& r = s.board[static_cast<std::size_t>(b)];
-  SampleStore& log = m.datalog.DATAlog;
+  state::SampleStore& log = m.datalog.DATAlog;
 
   log.at(b, 0, point) = displayStamp(m.clock);  // read afresh for every board
   log.at(b, 1, point) = joined(r.CFGRread.data(), 6) + ".";
@@ -68,7 +68,7 @@ void recordBoard(app::Monitor& m, int b, int point) {
 
 }  // namespace
 
-std::string displayStamp(app::Clock& clock) {
+std::string displayStamp(context::Clock& clock) {
   const StampParts p = parts(clock);
   char buf[96];
   std::snprintf(buf, sizeof buf, "%02d:%02d:%02d %s @ %02d-%02d-%04d", p.hour12, p.minute, p.second, p.half,
@@ -76,7 +76,7 @@ std::string displayStamp(app::Clock& clock) {
   return buf;
 }
 
-std::string fileStamp(app::Clock& clock) {
+std::string fileStamp(context::Clock& clock) {
   const StampParts p = parts(clock);
   char buf[96];
   std::snprintf(buf, sizeof buf, "%02d-%02d-%04d_%02d_%02d_%02d %s", p.month, p.day, p.year, p.hour12, p.minute,
@@ -84,8 +84,8 @@ std::string fileStamp(app::Clock& clock) {
   return buf;
 }
 
-void COLLECT_DATA_xls(app::Monitor& m) {
-  DatalogState& d = m.datalog;
+void COLLECT_DATA_xls(context::Monitor& m) {
+  state::DatalogState& d = m.datalog;
   // The store ends at point 1000 and the set-up never makes a longer ring;
   // should DATApoint ever stand outside it, the sample has no place and is
   // not recorded.
@@ -95,8 +95,8 @@ void COLLECT_DATA_xls(app::Monitor& m) {
   ++d.DATApoint;
 }
 
-void REPORT_DLOG_current(app::Monitor& m) {
-  DatalogState& d = m.datalog;
+void REPORT_DLOG_current(context::Monitor& m) {
+  state::DatalogState& d = m.datalog;
   if (m.stack.CYCLEflag == 0) {
     d.VIEWpoints = d.DATApoint - 1;
     d.VIEWtime = static_cast<float>(d.VIEWpoints) * kSecondsPerSample;
@@ -111,8 +111,8 @@ void REPORT_DLOG_current(app::Monitor& m) {
   UPDATE_VIEW_ToolTip(m);
 }
 
-void UPDATE_VIEW_ToolTip(app::Monitor& m) {
-  const DatalogState& d = m.datalog;
+void UPDATE_VIEW_ToolTip(context::Monitor& m) {
+  const state::DatalogState& d = m.datalog;
   m.ui.Command1[13].setToolTip("VIEW " + std::to_string(d.VIEWpoints) + " SAMPLES " + "FOR " +
                                state::fixed(d.VIEWtime, 3) + " SECONDS.");
 }

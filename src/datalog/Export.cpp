@@ -14,7 +14,7 @@ constexpr int kHeaderRow = 10;
 constexpr int kUnitsRow = 11;
 constexpr int kFirstDataRow = 12;
 constexpr int kColumnsPerBoard = 20;
-constexpr int kLastPoint = SampleStore::kPoints - 1;
+constexpr int kLastPoint = state::SampleStore::kPoints - 1;
 
 // First column of board b's block (C for board 1, W for board 2, ...).
 constexpr int boardColumn(int b) { return kColumnsPerBoard * b + 3; }
@@ -89,8 +89,8 @@ std::vector<int> pointsOldestFirst(int cycleFlag, int counterStop, int setPoint)
   return points;
 }
 
-void writeSamples(Sheet& s, const app::Monitor& m, int cardstack) {
-  const SampleStore& log = m.datalog.DATAlog;
+void writeSamples(Sheet& s, const context::Monitor& m, int cardstack) {
+  const state::SampleStore& log = m.datalog.DATAlog;
   int row = kFirstDataRow;
   int sample = 1;
   for (int p : pointsOldestFirst(m.stack.CYCLEflag, m.stack.COUNTERstop, m.datalog.SETpoint)) {
@@ -104,7 +104,7 @@ void writeSamples(Sheet& s, const app::Monitor& m, int cardstack) {
   }
 }
 
-void writeInformation(Sheet& s, const DatalogState& d, const std::string& path) {
+void writeInformation(Sheet& s, const state::DatalogState& d, const std::string& path) {
   s.text(1, 1, path);
   s.text(2, 1, "KESTRAV-1 DATALOGGING SPREADSHEET");
   s.text(3, 2, "DATALOG SETUP MADE   = " + d.DSETUPstamp);
@@ -116,19 +116,19 @@ void writeInformation(Sheet& s, const DatalogState& d, const std::string& path) 
 }
 
 // Writes the workbook; a failure is told to the user and goes no further.
-void exportTo(app::Monitor& m, const std::string& path) {
+void exportTo(context::Monitor& m, const std::string& path) {
   const xls::Workbook book = datalogWorkbook(m, path);
   std::string reason;
   if (book.save(path, &reason)) return;
   m.desktop.messageBox("The datalog could not be saved to the workbook\n\n" + (path.empty() ? "(no file chosen)" : path) +
                            "\n\n" + reason,
-                       app::kDefaultMessageTitle, app::MessageButtons::OK, app::MessageIcon::Exclamation,
-                       app::MessageAnswer::OK);
+                       context::kDefaultMessageTitle, context::MessageButtons::OK, context::MessageIcon::Exclamation,
+                       context::MessageAnswer::OK);
 }
 
 }  // namespace
 
-xls::Workbook datalogWorkbook(const app::Monitor& m, const std::string& path) {
+xls::Workbook datalogWorkbook(const context::Monitor& m, const std::string& path) {
   const int cardstack = std::clamp(m.stack.CARDSTACK, 0, 9);
   const int endColumn = boardColumn(cardstack) + kColumnsPerBoard - 1;  // V for one board, GT for ten
 
@@ -144,9 +144,9 @@ xls::Workbook datalogWorkbook(const app::Monitor& m, const std::string& path) {
   return book;
 }
 
-void SAVE_2_xls(app::Monitor& m) { exportTo(m, m.datalog.NewFile); }
+void SAVE_2_xls(context::Monitor& m) { exportTo(m, m.datalog.NewFile); }
 
-void SAVE_Last_DATAlog_xls(app::Monitor& m) {
+void SAVE_Last_DATAlog_xls(context::Monitor& m) {
   // The name also goes into the save dialog's file name, where the next
   // set-up's dialog starts.
   m.ui.CommonDialog1.setText(m.desktop.programFolder() + "/" + m.datalog.DLASTstamp + "_LAST_DATALOG.xls");

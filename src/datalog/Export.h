@@ -9,15 +9,15 @@
 
 #include <string>
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 #include "datalog/xls/Workbook.h"
 
 namespace kestrav::datalog {
 
-void SAVE_2_xls(app::Monitor& m);             // to the set-up's workbook, NewFile
-void SAVE_Last_DATAlog_xls(app::Monitor& m);  // to a time-stamped workbook in the program's folder
+void SAVE_2_xls(context::Monitor& m);             // to the set-up's workbook, NewFile
+void SAVE_Last_DATAlog_xls(context::Monitor& m);  // to a time-stamped workbook in the program's folder
 
 // The workbook both routines write, with `path` in its first cell.
-xls::Workbook datalogWorkbook(const app::Monitor& m, const std::string& path);
+xls::Workbook datalogWorkbook(const context::Monitor& m, const std::string& path);
 
 }  // namespace kestrav::datalog

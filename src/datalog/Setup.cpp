@@ -17,15 +17,15 @@
 
 namespace kestrav::datalog {
 
-using app::MessageAnswer;
-using app::MessageButtons;
-using app::MessageIcon;
-using app::Monitor;
+using context::MessageAnswer;
+using context::MessageButtons;
+using context::MessageIcon;
+using context::Monitor;
 
 namespace {
 
 constexpr float kSecondsPerSample = 0.8f;  // one pass of the cycle per sample
-constexpr int kStorePoints = SampleStore::kPoints - 1;  // points 1..1000
+constexpr int kStorePoints = state::SampleStore::kPoints - 1;  // points 1..1000
 
 constexpr const char* kNewSetupTitle = "Create New Datalog Settings";
 constexpr const char* kReadyText = "Click on OK button to begin data collection.";
@@ -112,7 +112,7 @@ enum class IntervalOutcome { Accepted, AskAgain, Ended };
 
 // One round of the interval prompt and the questions that follow it.
 IntervalOutcome askInterval(Monitor& m) {
-  DatalogState& d = m.datalog;
+  state::DatalogState& d = m.datalog;
   const std::string answer = m.desktop.inputBox(
       "Enter Time Interval in seconds (Note Cell Voltages are read every 800mS with this GUI):",
       "Time Interval For New Datalog Settings", "");
@@ -166,7 +166,7 @@ IntervalOutcome askInterval(Monitor& m) {
 }
 
 void setCycleControlsLocked(Monitor& m, bool locked) {
-  app::MainWindowModel& ui = m.ui;
+  context::MainWindowModel& ui = m.ui;
   for (int b : kCycleLockedButtons) ui.Command1[b].setEnabled(!locked);
   for (int box : {kCellBroadcastBox, kTemperatureBroadcastBox}) ui.Check5[box].setEnabled(!locked);
   for (int i = 1; i <= 3; ++i) ui.Label18[i].setEnabled(!locked);
@@ -195,7 +195,7 @@ void mnuCreateNewSetup_Click(Monitor& m) {
 }
 
 void mnuUsePreviousSetup_Click(Monitor& m) {
-  DatalogState& d = m.datalog;
+  state::DatalogState& d = m.datalog;
   // The time shown is that of the ring about to be reused.
   const MessageAnswer a = m.desktop.messageBox(
       "Your Previous Setup uses " + std::to_string(d.SETpoint) + " samples read for a datalogging time of " +
@@ -229,11 +229,11 @@ void START_DATAlog(Monitor& m) {
 void CLEAR_DATAlog(Monitor& m) {
   // Every point a ring may use, 1 .. SETpoint, of every board slot: a
   // shorter or smaller datalog before must leave nothing behind.
-  DatalogState& d = m.datalog;
+  state::DatalogState& d = m.datalog;
   const int lastPoint = d.SETpoint < kStorePoints ? d.SETpoint : kStorePoints;
   for (int point = 0; point <= lastPoint; ++point)
-    for (int b = 0; b < SampleStore::kBoards; ++b)
-      for (int c = 0; c < SampleStore::kColumns; ++c) d.DATAlog.at(b, c, point).clear();
+    for (int b = 0; b < state::SampleStore::kBoards; ++b)
+      for (int c = 0; c < state::SampleStore::kColumns; ++c) d.DATAlog.at(b, c, point).clear();
   d.DATApoint = 1;
 }
 
@@ -260,7 +260,7 @@ void SET_collect_BUTTONS(Monitor& m) {
 
 void DATALOGGING_cmd(Monitor& m) {
   state::BoardStack& s = m.stack;
-  app::MainWindowModel& ui = m.ui;
+  context::MainWindowModel& ui = m.ui;
   s.OnOff = s.OnOff == 1 ? 0 : s.OnOff + 1;
   if (s.OnOff == 1) {
     ui.Command1[kStartPauseButton].setCaption("PAUSE D-LOG");

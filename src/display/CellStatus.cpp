@@ -109,7 +109,7 @@ void DISPLAY_CELLstatus(Monitor& m) {
   for (int n = 1; n <= state::kCellsPerBoard; ++n) {
     const CellStatusCode& code = cellStatusCode(s.CELLstatus[state::statusIndex(s.BRDnumber, n)]);
     const CellSymbol& symbol = kSymbols[code.value];
-    app::Control& bar = m.ui.Shape2[n - 1];
+    context::Control& bar = m.ui.Shape2[n - 1];
     bar.setTop(symbol.barTop);
     bar.setHeight(symbol.barHeight);
     bar.setFillColor(code.colour);

@@ -2,12 +2,12 @@
 // Classification of every cell (NR, OK, DC, UV, OV, MI, MD) and its painting
 // in the stack overview and the selected board's cell symbols.
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 #include "display/CellStatusCodes.h"
 
 namespace kestrav::display {
 
-using app::Monitor;
+using context::Monitor;
 
 // Re-derives DC, MI and MD of every board of the stack from the prepared
 // CFGR1..CFGR3; other cells go back to NR unless they carry a UV or OV flag.

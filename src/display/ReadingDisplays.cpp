@@ -33,8 +33,8 @@ void UPDATE_RDTMP_Display(Monitor& m) {
     m.ui.Text6[2].setText(state::readingText(s.READINGvolts[state::temperatureReading(b, 1)]));
   }
   for (int i = 0; i < 3; ++i) {
-    m.ui.Shape6[i].setFillColor(app::kRed);
-    m.ui.Shape7[i].setFillColor(app::kRed);
+    m.ui.Shape6[i].setFillColor(context::kRed);
+    m.ui.Shape7[i].setFillColor(context::kRed);
     m.ui.Shape8[i].setFillColor(kTemperaturesReadGrey);
   }
 }
@@ -47,7 +47,7 @@ void DISPLAY_RDCFG(Monitor& m) {
     } else {
       // Written since the last read: nothing read back is current.
       m.ui.Text5[k].setText("");
-      m.ui.Text5[k].setBackColor(app::kWindowBackground);
+      m.ui.Text5[k].setBackColor(context::kWindowBackground);
     }
   }
 }
@@ -65,9 +65,9 @@ void UPDATE_PEC_Display(Monitor& m) {
 
 void CLEAR_PEC_DISPLAYS(Monitor& m) {
   m.ui.Label8[1].setCaption("");
-  m.ui.Text8.setBackColor(app::kWindowBackground);
+  m.ui.Text8.setBackColor(context::kWindowBackground);
   m.ui.Text8.setText("");
-  for (int b = 0; b <= m.stack.CARDSTACK; ++b) m.ui.Shape12[b].setFillColor(app::kWindowBackground);
+  for (int b = 0; b <= m.stack.CARDSTACK; ++b) m.ui.Shape12[b].setFillColor(context::kWindowBackground);
 }
 
 }  // namespace kestrav::display

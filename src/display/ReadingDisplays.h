@@ -2,11 +2,11 @@
 // Copying one board's readings from the board stack into the window: cell
 // voltages, flags, temperatures, configuration read back, the PEC result.
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 namespace kestrav::display {
 
-using app::Monitor;
+using context::Monitor;
 
 void Single_12CELL_Display(Monitor& m);
 void UPDATE_RDFLG_Display(Monitor& m);

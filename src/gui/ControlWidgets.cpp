@@ -24,8 +24,8 @@ namespace kestrav::gui {
 
 namespace {
 
-using app::Control;
-using app::ControlKind;
+using context::Control;
+using context::ControlKind;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "app/Control.h"
+#include "context/Control.h"
 
 namespace kestrav::gui {
 
@@ -32,7 +32,7 @@ enum class ViewKind {
 };
 
 struct ControlView {
-  app::Control* control = nullptr;
+  context::Control* control = nullptr;
   QObject* object = nullptr;
   ViewKind kind = ViewKind::None;
   std::uint64_t rendered = 0;  // the control's revision last painted; 0 = never
@@ -42,11 +42,11 @@ struct ControlView {
 
 // Makes the widget of a control that is shown inside the window (not the
 // window, its menus or its timer). Geometry comes later, from the layout.
-ControlView createControlWidget(app::Control& c, QWidget* parent);
+ControlView createControlWidget(context::Control& c, QWidget* parent);
 
 // The name screen readers announce: the caption, or for text boxes,
 // shapes, lists and picture buttons the control's short description.
-std::string accessibleNameOf(const app::Control& c);
+std::string accessibleNameOf(const context::Control& c);
 
 // Paints the control's current state into its view.
 void renderControl(const ControlView& view);

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QStyleFactory>
 
-#include "app/Control.h"
+#include "context/Control.h"
 
 namespace kestrav::gui {
 
@@ -33,7 +33,7 @@ QFont frameFont() {
   return f;
 }
 
-bool isSystemColour(std::uint32_t bgr) { return bgr == app::kWindowBackground; }
+bool isSystemColour(std::uint32_t bgr) { return bgr == context::kWindowBackground; }
 
 QColor toColour(std::uint32_t bgr, const QPalette& palette) {
   if (isSystemColour(bgr)) return palette.color(QPalette::Base);

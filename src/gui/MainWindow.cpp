@@ -20,8 +20,8 @@ namespace kestrav::gui {
 
 namespace {
 
-using app::Control;
-using app::ControlKind;
+using context::Control;
+using context::ControlKind;
 
 // The character a key press stands for, as a key handler sees it; 0 for
 // keys that are no character (arrows, function keys, shortcuts).
@@ -53,7 +53,7 @@ const char* panelName(layout::Panel p) {
 
 }  // namespace
 
-MainWindow::MainWindow(app::Monitor& monitor, QWidget* parent) : QMainWindow(parent), m_(monitor) {
+MainWindow::MainWindow(context::Monitor& monitor, QWidget* parent) : QMainWindow(parent), m_(monitor) {
   setObjectName(QString::fromStdString(m_.ui.form.objectName()));
   setAccessibleName(QString::fromStdString(m_.ui.form.caption()));
   buildMenus();
@@ -66,7 +66,7 @@ MainWindow::MainWindow(app::Monitor& monitor, QWidget* parent) : QMainWindow(par
 MainWindow::~MainWindow() { timer_.stop(); }
 
 void MainWindow::buildMenus() {
-  app::MainWindowModel& ui = m_.ui;
+  context::MainWindowModel& ui = m_.ui;
   views_.push_back({&ui.form, this, ViewKind::Window});
   auto addMenu = [&](Control& menu, std::initializer_list<Control*> items) {
     QMenu* qmenu = menuBar()->addMenu(QString());
@@ -128,7 +128,7 @@ void MainWindow::buildControls() {
 
   // Parts of a symbol drawn over one another: the bar over the cell body,
   // mercury and bulb over the thermometer stem, the sample over its cell.
-  app::MainWindowModel& ui = m_.ui;
+  context::MainWindowModel& ui = m_.ui;
   for (int i = 0; i < 12; ++i) widgetFor(ui.Shape2[i])->raise();
   for (int i = 0; i < 3; ++i) {
     widgetFor(ui.Shape6[i])->raise();

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 #include "gui/ControlWidgets.h"
 
 class QAction;
@@ -19,7 +19,7 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit MainWindow(app::Monitor& monitor, QWidget* parent = nullptr);
+  explicit MainWindow(context::Monitor& monitor, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // Brings every widget whose control changed since the last render up to
@@ -31,8 +31,8 @@ class MainWindow : public QMainWindow {
 
   // The widget of a control; nullptr for controls drawn without one (the
   // window itself, menus, Timer1, CommonDialog1).
-  QWidget* widgetFor(const app::Control& c) const;
-  QAction* actionFor(const app::Control& c) const;
+  QWidget* widgetFor(const context::Control& c) const;
+  QAction* actionFor(const context::Control& c) const;
   QTimer& timer1() { return timer_; }
 
  protected:
@@ -48,17 +48,17 @@ class MainWindow : public QMainWindow {
   // control the user acted on is repainted even if its model did not
   // change, so the widget never keeps a state the model refused.
   template <typename Action>
-  void userEvent(app::Control& c, Action&& action);
+  void userEvent(context::Control& c, Action&& action);
   void tick();
-  bool keyPressed(app::Control& c, QObject* widget, QKeyEvent* event);
-  void focusEntered(app::Control& c);
+  bool keyPressed(context::Control& c, QObject* widget, QKeyEvent* event);
+  void focusEntered(context::Control& c);
 
-  app::Monitor& m_;
+  context::Monitor& m_;
   std::vector<ControlView> views_;
-  std::unordered_map<const app::Control*, std::size_t> viewOf_;
-  std::unordered_map<const QObject*, app::Control*> controlOf_;
+  std::unordered_map<const context::Control*, std::size_t> viewOf_;
+  std::unordered_map<const QObject*, context::Control*> controlOf_;
   QTimer timer_;
-  const app::Control* renderedFocus_ = nullptr;
+  const context::Control* renderedFocus_ = nullptr;
   int lastRenderCount_ = 0;
 };
 

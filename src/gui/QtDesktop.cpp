@@ -17,50 +17,50 @@ namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
-QMessageBox::StandardButtons buttonsOf(app::MessageButtons b) {
+QMessageBox::StandardButtons buttonsOf(context::MessageButtons b) {
   switch (b) {
-    case app::MessageButtons::OKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case app::MessageButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case app::MessageButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case app::MessageButtons::OK: break;
+    case context::MessageButtons::OKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case context::MessageButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case context::MessageButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case context::MessageButtons::OK: break;
   }
   return QMessageBox::Ok;
 }
 
-QMessageBox::Icon iconOf(app::MessageIcon i) {
+QMessageBox::Icon iconOf(context::MessageIcon i) {
   switch (i) {
-    case app::MessageIcon::Information: return QMessageBox::Information;
-    case app::MessageIcon::Exclamation: return QMessageBox::Warning;
-    case app::MessageIcon::Question: return QMessageBox::Question;
-    case app::MessageIcon::Critical: return QMessageBox::Critical;
-    case app::MessageIcon::None: break;
+    case context::MessageIcon::Information: return QMessageBox::Information;
+    case context::MessageIcon::Exclamation: return QMessageBox::Warning;
+    case context::MessageIcon::Question: return QMessageBox::Question;
+    case context::MessageIcon::Critical: return QMessageBox::Critical;
+    case context::MessageIcon::None: break;
   }
   return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButton buttonOf(app::MessageAnswer a) {
+QMessageBox::StandardButton buttonOf(context::MessageAnswer a) {
   switch (a) {
-    case app::MessageAnswer::Cancel: return QMessageBox::Cancel;
-    case app::MessageAnswer::Yes: return QMessageBox::Yes;
-    case app::MessageAnswer::No: return QMessageBox::No;
-    case app::MessageAnswer::OK: break;
+    case context::MessageAnswer::Cancel: return QMessageBox::Cancel;
+    case context::MessageAnswer::Yes: return QMessageBox::Yes;
+    case context::MessageAnswer::No: return QMessageBox::No;
+    case context::MessageAnswer::OK: break;
   }
   return QMessageBox::Ok;
 }
 
-app::MessageAnswer answerOf(int button, app::MessageButtons offered) {
+context::MessageAnswer answerOf(int button, context::MessageButtons offered) {
   switch (button) {
-    case QMessageBox::Ok: return app::MessageAnswer::OK;
-    case QMessageBox::Yes: return app::MessageAnswer::Yes;
-    case QMessageBox::No: return app::MessageAnswer::No;
-    case QMessageBox::Cancel: return app::MessageAnswer::Cancel;
+    case QMessageBox::Ok: return context::MessageAnswer::OK;
+    case QMessageBox::Yes: return context::MessageAnswer::Yes;
+    case QMessageBox::No: return context::MessageAnswer::No;
+    case QMessageBox::Cancel: return context::MessageAnswer::Cancel;
     default: break;
   }
   // Closed without a button: what Escape would have answered.
   switch (offered) {
-    case app::MessageButtons::OK: return app::MessageAnswer::OK;
-    case app::MessageButtons::YesNo: return app::MessageAnswer::No;
-    default: return app::MessageAnswer::Cancel;
+    case context::MessageButtons::OK: return context::MessageAnswer::OK;
+    case context::MessageButtons::YesNo: return context::MessageAnswer::No;
+    default: return context::MessageAnswer::Cancel;
   }
 }
 
@@ -75,11 +75,11 @@ void QtDesktop::prepareDialog() {
   if (beforeDialog_) beforeDialog_();
 }
 
-app::MessageAnswer QtDesktop::messageBox(const std::string& text, const std::string& title,
-                                         app::MessageButtons buttons, app::MessageIcon icon,
-                                         app::MessageAnswer defaultButton) {
+context::MessageAnswer QtDesktop::messageBox(const std::string& text, const std::string& title,
+                                         context::MessageButtons buttons, context::MessageIcon icon,
+                                         context::MessageAnswer defaultButton) {
   prepareDialog();
-  QMessageBox box(iconOf(icon), qs(title.empty() ? app::kDefaultMessageTitle : title), qs(text),
+  QMessageBox box(iconOf(icon), qs(title.empty() ? context::kDefaultMessageTitle : title), qs(text),
                   buttonsOf(buttons), window_);
   box.setObjectName("MessageBox");
   if (QAbstractButton* b = box.button(buttonOf(defaultButton))) box.setDefaultButton(qobject_cast<QPushButton*>(b));
@@ -90,7 +90,7 @@ std::string QtDesktop::inputBox(const std::string& prompt, const std::string& ti
   prepareDialog();
   QInputDialog dialog(window_);
   dialog.setObjectName("InputBox");
-  dialog.setWindowTitle(qs(title.empty() ? app::kDefaultMessageTitle : title));
+  dialog.setWindowTitle(qs(title.empty() ? context::kDefaultMessageTitle : title));
   dialog.setLabelText(qs(prompt));
   dialog.setTextValue(qs(defaultText));
   dialog.setInputMode(QInputDialog::TextInput);

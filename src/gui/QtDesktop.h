@@ -7,11 +7,11 @@
 #include <QWidget>
 #include <functional>
 
-#include "app/Desktop.h"
+#include "context/Desktop.h"
 
 namespace kestrav::gui {
 
-class QtDesktop : public app::Desktop {
+class QtDesktop : public context::Desktop {
  public:
   QtDesktop() = default;
 
@@ -20,8 +20,8 @@ class QtDesktop : public app::Desktop {
   // that led to it).
   void attach(QWidget* window, std::function<void()> beforeDialog);
 
-  app::MessageAnswer messageBox(const std::string& text, const std::string& title, app::MessageButtons buttons,
-                                app::MessageIcon icon, app::MessageAnswer defaultButton) override;
+  context::MessageAnswer messageBox(const std::string& text, const std::string& title, context::MessageButtons buttons,
+                                context::MessageIcon icon, context::MessageAnswer defaultButton) override;
   std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
   std::optional<std::string> saveFileDialog(const std::string& filter) override;
   void openFile(const std::string& path) override;

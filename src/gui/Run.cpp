@@ -8,7 +8,7 @@
 
 namespace kestrav::gui {
 
-int runWindow(app::Monitor& m, MainWindow& window, QtDesktop& desktop, const std::string& port, std::ostream& err) {
+int runWindow(context::Monitor& m, MainWindow& window, QtDesktop& desktop, const std::string& port, std::ostream& err) {
   desktop.attach(&window, [&window] { window.render(); });
   app::wireMainWindow(m);
   app::loadMainWindow(m);

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
 
@@ -15,7 +15,7 @@ namespace kestrav::gui {
 
 // Returns the program's exit status. `port` names the bridge in the
 // refusal line.
-int runWindow(app::Monitor& m, MainWindow& window, QtDesktop& desktop, const std::string& port,
+int runWindow(context::Monitor& m, MainWindow& window, QtDesktop& desktop, const std::string& port,
               std::ostream& err);
 
 }  // namespace kestrav::gui

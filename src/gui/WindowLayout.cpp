@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "app/MainWindowModel.h"
+#include "context/MainWindowModel.h"
 
 namespace kestrav::gui::layout {
 
 namespace {
 
-using app::Control;
+using context::Control;
 
 // Stack overview, inside its panel.
 constexpr int kLegendLeft = 4, kLegendWidth = 54;
@@ -209,22 +209,22 @@ Placement place(const Control& c) {
 int overviewColumnLeft(int column) { return kColumnsLeft + std::clamp(column, 0, 9) * kColumnPitch; }
 
 QRect markerRect(int modelLeft) {
-  const int k = (modelLeft - app::kOverviewLeft) / app::kOverviewColumn;
+  const int k = (modelLeft - context::kOverviewLeft) / context::kOverviewColumn;
   return {overviewColumnLeft(k) + 5, 4, 12, 10};
 }
 
 QRect rowLegendRect(int modelLeft) {
-  const int k = (modelLeft - app::kOverviewLegendLeft) / app::kOverviewColumn;
+  const int k = (modelLeft - context::kOverviewLegendLeft) / context::kOverviewColumn;
   return {overviewColumnLeft(k) + kSquareWidth + 6, kPecRowTop - 2, kRowLegendWidth,
           kCellRowsTop - kPecRowTop + 12 * kRowPitch};
 }
 
 QRect broadcastBoxRect(int index, int modelWidth) {
-  const int w = modelWidth >= app::kBroadcastWideWidth ? kWideBoxWidth
-                : modelWidth <= app::kBroadcastNarrowWidth
+  const int w = modelWidth >= context::kBroadcastWideWidth ? kWideBoxWidth
+                : modelWidth <= context::kBroadcastNarrowWidth
                     ? kNarrowBoxWidth
-                    : kNarrowBoxWidth + (modelWidth - app::kBroadcastNarrowWidth) * (kWideBoxWidth - kNarrowBoxWidth) /
-                                            (app::kBroadcastWideWidth - app::kBroadcastNarrowWidth);
+                    : kNarrowBoxWidth + (modelWidth - context::kBroadcastNarrowWidth) * (kWideBoxWidth - kNarrowBoxWidth) /
+                                            (context::kBroadcastWideWidth - context::kBroadcastNarrowWidth);
   return {kBroadcastLeft, commandRowTop(index) + 3, w, 20};
 }
 
@@ -237,7 +237,7 @@ QRect statusBarRect(int modelTop, int modelHeight) {
   return {kBarArea.left(), y0, kBarArea.width(), std::max(y1 - y0, 1)};
 }
 
-std::vector<SlotLabel::Slot> placesFor(const app::Control& c) {
+std::vector<SlotLabel::Slot> placesFor(const context::Control& c) {
   const std::string& n = c.name();
   const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
   std::vector<SlotLabel::Slot> out;

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Control.h"
+#include "context/Control.h"
 #include "gui/SlotLabel.h"
 
 namespace kestrav::gui::layout {
@@ -39,7 +39,7 @@ std::vector<Panel> panels();
 // The design place of a control. Controls whose place the routines change
 // (Image1, Label9(1), Check5, Shape2) get their design place here and the
 // run-time adjustments below.
-Placement place(const app::Control& c);
+Placement place(const context::Control& c);
 
 // Stack overview: the pixel left of column k (0..9) inside the overview panel.
 int overviewColumnLeft(int column);
@@ -56,6 +56,6 @@ QRect statusBarRect(int modelTop, int modelHeight);
 // Slots of the captions laid out token by token (see SlotLabel): Label2,
 // Label4, Label5, Label8(0), Label9, Label12, Label15 and Text3. Empty for
 // any other control.
-std::vector<SlotLabel::Slot> placesFor(const app::Control& c);
+std::vector<SlotLabel::Slot> placesFor(const context::Control& c);
 
 }  // namespace kestrav::gui::layout

@@ -27,7 +27,7 @@ constexpr int kTemperatureBroadcastBox = 4;  // STTMPAD
 
 void startCycle(Monitor& m) {
   state::BoardStack& s = m.stack;
-  app::MainWindowModel& ui = m.ui;
+  context::MainWindowModel& ui = m.ui;
   ui.Command1[10].setCaption("      STOP CONTINUOUS READ CELLS");
   ui.Command1[10].setCaption("            STOP                    CONTINUOUS              READ CELLS");
   ui.Shape3.setFillColor(kRunningLamp);
@@ -52,7 +52,7 @@ void startCycle(Monitor& m) {
 
 void stopCycle(Monitor& m) {
   state::BoardStack& s = m.stack;
-  app::MainWindowModel& ui = m.ui;
+  context::MainWindowModel& ui = m.ui;
   ui.Command1[10].setCaption("           START                   CONTINUOUS              READ CELLS");
   ui.Shape3.setFillColor(kStoppedLamp);
   s.CLEARALLstatus = 1;
@@ -128,7 +128,7 @@ void CONTINUOUS_cmd(Monitor& m) {
 
 void Measure_KESTRAV_DUT(Monitor& m) {
   state::BoardStack& s = m.stack;
-  datalog::DatalogState& d = m.datalog;
+  state::DatalogState& d = m.datalog;
   // A read that gives up stops the cycle but not this step: the rest of its
   // calls still run, now with OnOff = 0.
   runStep(m, s.MEASUREflag, d.DATACOLLECTflag == 1);
@@ -148,7 +148,7 @@ void Measure_KESTRAV_DUT(Monitor& m) {
       s.MEASUREflag = 0;
       ++s.BRDread;
       // The marker stands over the board just completed.
-      m.ui.Image1.setLeft(app::kOverviewLeft + app::kOverviewColumn * (s.BRDread - 1));
+      m.ui.Image1.setLeft(context::kOverviewLeft + context::kOverviewColumn * (s.BRDread - 1));
     }
     if (s.BRDread > s.CARDSTACK) s.BRDread = 0;
   }
@@ -167,14 +167,14 @@ void CLEAR_LOCAL_CELLS(Monitor& m) {
 void CLEAR_LOCAL_TEMPS(Monitor& m) {
   for (int i = 2; i >= 0; --i) m.ui.Text6[i].setText(state::readingText(0.0f));
   for (int i = 0; i < 3; ++i) {
-    m.ui.Shape6[i].setFillColor(app::kWindowBackground);
-    m.ui.Shape7[i].setFillColor(app::kWindowBackground);
-    m.ui.Shape8[i].setFillColor(app::kWindowBackground);
+    m.ui.Shape6[i].setFillColor(context::kWindowBackground);
+    m.ui.Shape7[i].setFillColor(context::kWindowBackground);
+    m.ui.Shape8[i].setFillColor(context::kWindowBackground);
   }
 }
 
 void CLEAR_LOCAL_FLAGS(Monitor& m) {
-  for (app::Control& c : m.ui.Text7) c.setText("");
+  for (context::Control& c : m.ui.Text7) c.setText("");
 }
 
 void CLEAR_LOCAL_READINGS(Monitor& m) {

@@ -2,11 +2,11 @@
 // The continuous measurement cycle driven by Timer1, the "PEC Match Only"
 // option and the clears of the reading displays.
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 namespace kestrav::measure {
 
-using app::Monitor;
+using context::Monitor;
 
 // "PEC Match Only": sets AUTORESTARTflag from the box and the status line.
 void Check_AUTO_Click(Monitor& m);

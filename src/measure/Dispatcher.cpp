@@ -15,7 +15,7 @@
 
 namespace kestrav::measure {
 
-using app::Monitor;
+using context::Monitor;
 
 namespace {
 
@@ -40,7 +40,7 @@ void singleShot(Monitor& m, bool setSingleShot, Read read) {
 }
 
 void stopDatalog(Monitor& m) {
-  datalog::DatalogState& d = m.datalog;
+  state::DatalogState& d = m.datalog;
   m.stack.COUNTERstop = d.DATApoint;
   m.ui.Label_AUTOstatus.setCaption("WAIT FOR DATA TRANSFER TO EXCEL TO LAST DATALOG.");
   m.ui.Label_AUTOstatus.setForeColor(kTransferNoticeColour);

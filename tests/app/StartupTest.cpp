@@ -8,6 +8,8 @@ namespace kestrav::app {
 namespace {
 
 using test::MonitorFixture;
+using context::Control;
+using context::kGrey;
 
 TEST(Identification, AcceptsTheExpectedNameFollowedByAnything) {
   for (const char* answer : {"KESTRAV-2", "KESTRAV-2 SPI BRIDGE V1.0\r\n", "KESTRAV-2KESTRAV-2"}) {

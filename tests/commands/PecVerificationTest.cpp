@@ -20,8 +20,8 @@ constexpr const char* kRdcv = "MSxT81T04RRRRRRRRRRRRRRRRRRRX";
 constexpr const char* kStcvad = "MSxS10X";  // broadcast, as a running cycle sets it
 
 // A started monitor with `boards` boards, the option box as given.
-app::Monitor& started(MonitorFixture& f, int boards, bool pecMatchOnly) {
-  app::Monitor& m = f.start();
+context::Monitor& started(MonitorFixture& f, int boards, bool pecMatchOnly) {
+  context::Monitor& m = f.start();
   m.ui.Combo1.setListIndex(boards - 1);
   m.ui.Check_AUTO.setValue(pecMatchOnly ? 1 : 0);
   f.script->written.clear();
@@ -29,7 +29,7 @@ app::Monitor& started(MonitorFixture& f, int boards, bool pecMatchOnly) {
 }
 
 // What a running cycle on board BRDread looks like to a read.
-void inCycle(app::Monitor& m, int board) {
+void inCycle(context::Monitor& m, int board) {
   m.stack.OnOff = 1;
   m.stack.BRDread = board;
   m.stack.SINGLESHOTflag = 0;
@@ -39,16 +39,16 @@ void inCycle(app::Monitor& m, int board) {
 
 TEST(PecMismatch, NotTickedTheReplyIsUsedAndShownRedOnEveryMarkOfTheStack) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 4, false);
+  context::Monitor& m = started(f, 4, false);
   const Bytes bytes = test::bytesWithPec(18, 0x3C);
   f.script->replies.push_back(test::replyWithPec(bytes, 0x5A));
   RDCV_ADDRESSABLE_PEC(m);
   EXPECT_EQ(f.script->written, (std::vector<std::string>{kRdcv}));
   EXPECT_EQ(m.ui.Text8.text(), "0x5A != 0x3C");
-  EXPECT_EQ(m.ui.Text8.backColor(), app::kRed);
+  EXPECT_EQ(m.ui.Text8.backColor(), context::kRed);
   EXPECT_EQ(m.ui.Label8[1].text(), "Command = 04 RDCV");
   for (int b = 0; b < 10; ++b)
-    EXPECT_EQ(m.ui.Shape12[b].fillColor(), b <= 3 ? app::kRed : app::kWindowBackground) << b;
+    EXPECT_EQ(m.ui.Shape12[b].fillColor(), b <= 3 ? context::kRed : context::kWindowBackground) << b;
   EXPECT_EQ(m.stack.PECflag, 2);
   EXPECT_EQ(m.stack.PEC_RDCV, state::kTrue);
   EXPECT_EQ(m.stack.RDCVflag, 1);  // decoded like a good reply
@@ -58,7 +58,7 @@ TEST(PecMismatch, NotTickedTheReplyIsUsedAndShownRedOnEveryMarkOfTheStack) {
 
 TEST(PecMismatch, ASingleShotReadNeverRetriesAndSwitchesTheOptionOffForItself) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 1, true);
+  context::Monitor& m = started(f, 1, true);
   m.stack.SINGLESHOTflag = 1;
   f.script->replies.push_back(test::replyWithPec(Bytes(3, 0), 0x0A));
   RDFLG_ADDRESSABLE_PEC(m);
@@ -72,7 +72,7 @@ TEST(PecMismatch, ASingleShotReadNeverRetriesAndSwitchesTheOptionOffForItself) {
 
 TEST(PecRetry, TickedAMismatchIsThrownAwayAndTheNextGoodReplyShownGreen) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 3, true);
+  context::Monitor& m = started(f, 3, true);
   inCycle(m, 0);
   m.ui.Text8.setText("earlier");
   Bytes good(18, 0x00);
@@ -92,9 +92,9 @@ TEST(PecRetry, TickedAMismatchIsThrownAwayAndTheNextGoodReplyShownGreen) {
   EXPECT_EQ(f.script->written, (std::vector<std::string>{kRdcv, kStcvad, kRdcv}));
   const std::string pec = "0x" + state::hexByte(test::pecOf(good));
   EXPECT_EQ(m.ui.Text8.text(), pec + " == " + pec);
-  EXPECT_EQ(m.ui.Text8.backColor(), app::kWindowBackground);
+  EXPECT_EQ(m.ui.Text8.backColor(), context::kWindowBackground);
   for (int b = 0; b < 10; ++b)
-    EXPECT_EQ(m.ui.Shape12[b].fillColor(), b <= 2 ? app::kGreen : app::kWindowBackground) << b;
+    EXPECT_EQ(m.ui.Shape12[b].fillColor(), b <= 2 ? context::kGreen : context::kWindowBackground) << b;
   // Only the good reply reached the readings.
   EXPECT_EQ(m.stack.READINGhex[1], "412");
   EXPECT_EQ(m.stack.READINGhex[3], "000");
@@ -103,20 +103,20 @@ TEST(PecRetry, TickedAMismatchIsThrownAwayAndTheNextGoodReplyShownGreen) {
 
 TEST(PecRetry, AnAllZeroReplyMatchesAndIsAcceptedAtOnce) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 1, true);
+  context::Monitor& m = started(f, 1, true);
   inCycle(m, 0);
   f.script->replies.push_back(test::replyWithPec(Bytes(5, 0), 0x00));
   RDTMP_ADDRESSABLE_PEC(m);
   EXPECT_EQ(f.script->written.size(), 1u);
   EXPECT_EQ(m.ui.Text8.text(), "0x00 == 0x00");
-  EXPECT_EQ(m.ui.Shape12[0].fillColor(), app::kGreen);
+  EXPECT_EQ(m.ui.Shape12[0].fillColor(), context::kGreen);
   EXPECT_EQ(m.stack.READINGhex[121], "000");
   EXPECT_EQ(m.stack.PECflag, 4);
 }
 
 struct GiveUpCase {
   ReadCommand command;
-  void (*read)(app::Monitor&);
+  void (*read)(context::Monitor&);
   const char* readString;
   const char* between;  // conversion start after each thrown-away reply, or nullptr
   const char* message;
@@ -136,7 +136,7 @@ TEST(PecGiveUp, TenThrownAwayRepliesThenOneMessageAndTheSkipFlag) {
   for (const GiveUpCase& c : cases) {
     SCOPED_TRACE(c.readString);
     MonitorFixture f;
-    app::Monitor& m = started(f, 3, true);
+    context::Monitor& m = started(f, 3, true);
     inCycle(m, 1);
     m.stack.board[1].FLGRread = {"AA", "BB", "CC"};
     m.stack.board[1].CFGRread = {"E0", "00", "00", "00", "00", "00"};
@@ -163,8 +163,8 @@ TEST(PecGiveUp, TenThrownAwayRepliesThenOneMessageAndTheSkipFlag) {
     EXPECT_EQ(msg.text, std::string(c.message) +
                             "Please configure jumper settings for address pins A0 to A3 correctly. "
                             "Then check all power cell connections and SPI ribbon connections between boards.");
-    EXPECT_EQ(msg.title, app::kDefaultMessageTitle);
-    EXPECT_EQ(msg.buttons, app::MessageButtons::OK);
+    EXPECT_EQ(msg.title, context::kDefaultMessageTitle);
+    EXPECT_EQ(msg.buttons, context::MessageButtons::OK);
     EXPECT_EQ(m.stack.MEASURESKIPflag, 1);
     // Nothing of the thrown-away replies was stored or shown as a result.
     EXPECT_EQ(m.ui.Text8.text().find("!="), std::string::npos);
@@ -179,7 +179,7 @@ TEST(PecGiveUp, TenThrownAwayRepliesThenOneMessageAndTheSkipFlag) {
 TEST(PecGiveUp, AReadGivingUpAfterTheCycleStoppedDoesNotStartItAgain) {
   // Two reads in one step: the first stopped the cycle, the second fails too.
   MonitorFixture f;
-  app::Monitor& m = started(f, 2, true);
+  context::Monitor& m = started(f, 2, true);
   m.stack.OnOff = 0;
   m.stack.SINGLESHOTflag = 0;
   f.script->responder = [](const std::string&) { return test::replyWithPec(Bytes(3, 0), 0x01); };
@@ -191,7 +191,7 @@ TEST(PecGiveUp, AReadGivingUpAfterTheCycleStoppedDoesNotStartItAgain) {
 
 TEST(StaleReply, AReadThatGetsNoAnswerNeverPassesTheLastReplyOffAsValid) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 2, true);
+  context::Monitor& m = started(f, 2, true);
   inCycle(m, 0);
   Bytes cells(18, 0);
   cells[0] = 0x99;
@@ -210,36 +210,36 @@ TEST(StaleReply, AReadThatGetsNoAnswerNeverPassesTheLastReplyOffAsValid) {
 
   // With the option off the stale reply is shown, but as a mismatch.
   MonitorFixture g;
-  app::Monitor& n = started(g, 1, false);
+  context::Monitor& n = started(g, 1, false);
   g.script->replies.push_back(test::goodReply(cells));
   g.script->replies.push_back("");
   RDCV_ADDRESSABLE_PEC(n);
-  EXPECT_EQ(n.ui.Text8.backColor(), app::kWindowBackground);
+  EXPECT_EQ(n.ui.Text8.backColor(), context::kWindowBackground);
   RDCV_ADDRESSABLE_PEC(n);
-  EXPECT_EQ(n.ui.Text8.backColor(), app::kRed);
-  EXPECT_EQ(n.ui.Shape12[0].fillColor(), app::kRed);
+  EXPECT_EQ(n.ui.Text8.backColor(), context::kRed);
+  EXPECT_EQ(n.ui.Shape12[0].fillColor(), context::kRed);
 
   // Before any reply at all the blank buffer reads as zeros with a zero PEC.
   MonitorFixture h;
-  app::Monitor& o = started(h, 1, false);
+  context::Monitor& o = started(h, 1, false);
   h.script->unplugged = true;
   RDCFG_ADDRESSABLE_PEC(o);
-  EXPECT_EQ(o.ui.Text8.backColor(), app::kRed);
+  EXPECT_EQ(o.ui.Text8.backColor(), context::kRed);
 }
 
 TEST(PecDisplay, SelectingAnotherBoardAfterAFlagMismatchShowsTheRedResultAgain) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 3, false);
+  context::Monitor& m = started(f, 3, false);
   f.script->replies.push_back(test::replyWithPec(Bytes{0x01, 0x80, 0x0A}, 0x77));
   RDFLG_ADDRESSABLE_PEC(m);
   const std::string shown = m.ui.Text8.text();
   ASSERT_EQ(shown.substr(0, 8), "0x77 != ");
   m.ui.Text8.setText("");
-  m.ui.Text8.setBackColor(app::kWindowBackground);
+  m.ui.Text8.setBackColor(context::kWindowBackground);
   m.ui.Label8[1].setCaption("");
   m.ui.Command4[2].raiseClick();
   EXPECT_EQ(m.ui.Text8.text(), shown);
-  EXPECT_EQ(m.ui.Text8.backColor(), app::kRed);
+  EXPECT_EQ(m.ui.Text8.backColor(), context::kRed);
   EXPECT_EQ(m.ui.Label8[1].text(), "Command = 06 RDFLG");
   EXPECT_EQ(m.stack.PECflag, 3);
   EXPECT_EQ(f.script->count("MSxT81T06RRRRX"), 1);  // redrawn, not read again

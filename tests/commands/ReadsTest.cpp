@@ -13,8 +13,8 @@ namespace {
 using test::Bytes;
 using test::MonitorFixture;
 
-app::Monitor& started(MonitorFixture& f, int boards) {
-  app::Monitor& m = f.start();
+context::Monitor& started(MonitorFixture& f, int boards) {
+  context::Monitor& m = f.start();
   m.ui.Combo1.setListIndex(boards - 1);
   f.script->written.clear();
   f.script->ops.clear();
@@ -23,7 +23,7 @@ app::Monitor& started(MonitorFixture& f, int boards) {
 
 TEST(ReadCells, UnpacksTwelveBitCodesOfTheSelectedBoardIntoItsReadingNumbers) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 4);
+  context::Monitor& m = started(f, 4);
   m.ui.Command4[2].raiseClick();
   f.script->written.clear();
   f.script->ops.clear();
@@ -58,7 +58,7 @@ TEST(ReadCells, UnpacksTwelveBitCodesOfTheSelectedBoardIntoItsReadingNumbers) {
 
 TEST(ReadCells, KeepsTheDigitsAsTheyStandInTheReplyAndReadsEitherCase) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 1);
+  context::Monitor& m = started(f, 1);
   Bytes b(18, 0x00);
   b[0] = 0xBC;
   b[1] = 0x0A;
@@ -72,7 +72,7 @@ TEST(ReadCells, KeepsTheDigitsAsTheyStandInTheReplyAndReadsEitherCase) {
 
 TEST(ReadCells, DuringACycleGoesToTheVisitedBoardAndLeavesTheScreenAlone) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 6);
+  context::Monitor& m = started(f, 6);
   m.stack.OnOff = 1;
   m.stack.BRDread = 4;
   m.ui.Text1[0].setText("shown");
@@ -86,7 +86,7 @@ TEST(ReadCells, DuringACycleGoesToTheVisitedBoardAndLeavesTheScreenAlone) {
 
 TEST(ReadTemps, UnpacksBothExternalAndTheInternalTemperature) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 1);
+  context::Monitor& m = started(f, 1);
   f.script->replies.push_back(test::goodReply(Bytes{0x34, 0x12, 0x56, 0x78, 0xF9}));
   RDTMP_ADDRESSABLE_PEC(m);
   EXPECT_EQ(f.script->written, (std::vector<std::string>{"MSxT81T08RRRRRRX"}));
@@ -101,15 +101,15 @@ TEST(ReadTemps, UnpacksBothExternalAndTheInternalTemperature) {
   EXPECT_EQ(m.ui.Text6[1].text(), " 0.846V  ");
   EXPECT_EQ(m.ui.Text6[2].text(), " 2.066V  ");
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(m.ui.Shape6[i].fillColor(), app::kRed);
-    EXPECT_EQ(m.ui.Shape7[i].fillColor(), app::kRed);
+    EXPECT_EQ(m.ui.Shape6[i].fillColor(), context::kRed);
+    EXPECT_EQ(m.ui.Shape7[i].fillColor(), context::kRed);
     EXPECT_EQ(m.ui.Shape8[i].fillColor(), 0xE0E0E0u);
   }
 }
 
 TEST(ReadTemps, LandAtTheAddressedBoardsReadingNumbers) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 10);
+  context::Monitor& m = started(f, 10);
   m.ui.Command4[9].raiseClick();
   f.script->replies.push_back(test::goodReply(Bytes{0x01, 0x20, 0x00, 0x03, 0x00}));
   RDTMP_ADDRESSABLE_PEC(m);
@@ -131,7 +131,7 @@ TEST(ReadTemps, LandAtTheAddressedBoardsReadingNumbers) {
 
 TEST(ReadFlags, StoresTheThreeBytesAsTwoUpperCaseDigitsOfTheAddressedBoard) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 5);
+  context::Monitor& m = started(f, 5);
   std::string reply = test::goodReply(Bytes{0x01, 0x80, 0x0A});
   reply[9] = 'a';  // the bridge may answer in lower case
   f.script->replies.push_back(reply);
@@ -153,7 +153,7 @@ TEST(ReadFlags, StoresTheThreeBytesAsTwoUpperCaseDigitsOfTheAddressedBoard) {
 
 TEST(ReadConfig, StoresTheBytesShowsThemAndConvertsTheThresholdsOfEveryBoard) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 3);
+  context::Monitor& m = started(f, 3);
   m.ui.Command4[1].raiseClick();
   std::string reply = test::goodReply(Bytes{0xE0, 0x00, 0x00, 0x0A, 0x5A, 0xA0});
   reply[4] = 'e';
@@ -180,7 +180,7 @@ TEST(ReadConfig, StoresTheBytesShowsThemAndConvertsTheThresholdsOfEveryBoard) {
 
 TEST(ReadConfig, DuringADatalogCycleReadsTheVisitedBoardButShowsTheSelectedOne) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 3);
+  context::Monitor& m = started(f, 3);
   m.stack.OnOff = 1;
   m.stack.BRDread = 2;
   f.script->replies.push_back(test::goodReply(Bytes{0xE1, 0, 0, 0, 0, 0}));
@@ -193,25 +193,25 @@ TEST(ReadConfig, DuringADatalogCycleReadsTheVisitedBoardButShowsTheSelectedOne) 
 
 TEST(CompareConfig, MarksEveryReadBackByteThatDiffersFromThePreparedOne) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 2);
+  context::Monitor& m = started(f, 2);
   state::BoardRecord& b = m.stack.board[0];
   // Never read: everything prepared other than 00 differs.
   Compare_CFGR(m);
-  EXPECT_EQ(m.ui.Text5[0].backColor(), app::kRed);
-  for (int k = 1; k < 6; ++k) EXPECT_EQ(m.ui.Text5[k].backColor(), app::kWindowBackground) << k;
+  EXPECT_EQ(m.ui.Text5[0].backColor(), context::kRed);
+  for (int k = 1; k < 6; ++k) EXPECT_EQ(m.ui.Text5[k].backColor(), context::kWindowBackground) << k;
 
   b.CFGRset = {"E0", "0", "00", "01", "5A", "A0"};
   b.CFGRread = {"E0", "00", "80", "00", "5a", "A1"};
   Compare_CFGR(m);
-  const std::uint32_t expected[] = {app::kWindowBackground, app::kWindowBackground, app::kRed,
-                                    app::kRed,              app::kWindowBackground, app::kRed};
+  const std::uint32_t expected[] = {context::kWindowBackground, context::kWindowBackground, context::kRed,
+                                    context::kRed,              context::kWindowBackground, context::kRed};
   for (int k = 0; k < 6; ++k) EXPECT_EQ(m.ui.Text5[k].backColor(), expected[k]) << k;
 
   // Another board's read-back never colours the selected board's row.
   m.stack.board[1].CFGRread = {"00", "00", "00", "00", "00", "00"};
   b.CFGRread = b.CFGRset;
   Compare_CFGR(m);
-  for (int k = 0; k < 6; ++k) EXPECT_EQ(m.ui.Text5[k].backColor(), app::kWindowBackground) << k;
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(m.ui.Text5[k].backColor(), context::kWindowBackground) << k;
 }
 
 }  // namespace

@@ -21,11 +21,11 @@ struct SimulatedStack {
   test::FakeDesktop desktop;
   test::FixedClock clock;
   std::shared_ptr<sim::Simulator> sim;
-  std::unique_ptr<app::Monitor> monitor;
+  std::unique_ptr<context::Monitor> monitor;
 
   explicit SimulatedStack(sim::SimOptions options, int boards) {
     sim = std::make_shared<sim::Simulator>(options);
-    monitor = std::make_unique<app::Monitor>(std::make_unique<link::SimulatedPort>(sim, false), desktop, clock);
+    monitor = std::make_unique<context::Monitor>(std::make_unique<link::SimulatedPort>(sim, false), desktop, clock);
     app::wireMainWindow(*monitor);
     app::loadMainWindow(*monitor);
     monitor->ui.Combo1.setListIndex(boards - 1);
@@ -46,7 +46,7 @@ TEST(SimulatedReads, EveryReadOfEveryBoardPassesItsCheckAndDecodesPlausibly) {
   sim::SimOptions o;
   o.boards = 3;
   SimulatedStack st(o, 3);
-  app::Monitor& m = *st.monitor;
+  context::Monitor& m = *st.monitor;
   for (int b = 0; b < 3; ++b) {
     SCOPED_TRACE(b);
     m.ui.Command4[b].raiseClick();
@@ -62,7 +62,7 @@ TEST(SimulatedReads, EveryReadOfEveryBoardPassesItsCheckAndDecodesPlausibly) {
     EXPECT_EQ(m.stack.board[b].FLGRread[0].size(), 2u);
     RDCFG_ADDRESSABLE_PEC(m);
     EXPECT_EQ(m.stack.board[b].CFGRread[0].size(), 2u);
-    for (int s = 0; s < 3; ++s) EXPECT_EQ(m.ui.Shape12[s].fillColor(), app::kGreen) << s;
+    for (int s = 0; s < 3; ++s) EXPECT_EQ(m.ui.Shape12[s].fillColor(), context::kGreen) << s;
   }
   EXPECT_TRUE(st.desktop.messages.empty());
 }
@@ -73,7 +73,7 @@ TEST(SimulatedReads, WithPecMatchOnlyCorruptedRepliesAreRetriedAndNeverShown) {
   o.corruptShare = 0.4;
   o.seed = 7;
   SimulatedStack st(o, 4);
-  app::Monitor& m = *st.monitor;
+  context::Monitor& m = *st.monitor;
   m.stack.OnOff = 1;  // as in a running cycle: the option is on and honoured
   m.stack.SINGLESHOTflag = 0;
   for (int pass = 0; pass < 10; ++pass) {
@@ -96,15 +96,15 @@ TEST(SimulatedReads, WithoutPecMatchOnlyCorruptedRepliesAreShownRedButNeverRetri
   o.corruptShare = 0.5;
   o.seed = 3;
   SimulatedStack st(o, 2);
-  app::Monitor& m = *st.monitor;
+  context::Monitor& m = *st.monitor;
   m.ui.Check_AUTO.setValue(0);
   int red = 0, green = 0;
   for (int i = 0; i < 20; ++i) {
     RDFLG_ADDRESSABLE_PEC(m);
-    const bool mismatch = m.ui.Text8.backColor() == app::kRed;
+    const bool mismatch = m.ui.Text8.backColor() == context::kRed;
     (mismatch ? red : green) += 1;
     // Every mark of the stack tells the same story as the text box.
-    for (int b = 0; b < 2; ++b) EXPECT_EQ(m.ui.Shape12[b].fillColor(), mismatch ? app::kRed : app::kGreen);
+    for (int b = 0; b < 2; ++b) EXPECT_EQ(m.ui.Shape12[b].fillColor(), mismatch ? context::kRed : context::kGreen);
   }
   EXPECT_GT(red, 0);
   EXPECT_GT(green, 0);

@@ -10,7 +10,7 @@ using test::MonitorFixture;
 
 TEST(Starts, TakeTheSelectedBoardsChoiceAndAddressEvenDuringACycle) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.ui.Combo1.setListIndex(9);
   m.ui.Command4[3].raiseClick();
   f.script->written.clear();
@@ -33,7 +33,7 @@ TEST(Starts, TakeTheSelectedBoardsChoiceAndAddressEvenDuringACycle) {
 
 TEST(Starts, OnlyCellConversionStartsClearTheCellsReadFlag) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   for (auto start : {&STTMPAD_BROADCAST, &PLADC_BROADCAST, &PLINT_BROADCAST}) {
     m.stack.RDCVflag = 1;
     start(m);

@@ -10,7 +10,7 @@ using test::MonitorFixture;
 
 TEST(WriteConfig, SendsTheSelectedBoardsBytesAddressedOrBroadcastInOneWriteOnlyTransaction) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   f.script->ops.clear();
   f.script->written.clear();
   WRCFG_BROADCAST(m);
@@ -38,21 +38,21 @@ TEST(WriteConfig, SendsTheSelectedBoardsBytesAddressedOrBroadcastInOneWriteOnlyT
 
 TEST(WriteConfig, ShowsThePreparedConfigurationAsWrittenAndForgetsTheReadBack) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.ui.Command0[1].raiseClick();
   m.ui.Command2[3].raiseClick();
   m.ui.Command2[1].raiseClick();
-  ASSERT_EQ(m.ui.Text4[0].foreColor(), app::kGrey);
+  ASSERT_EQ(m.ui.Text4[0].foreColor(), context::kGrey);
   m.ui.Text4[3].setBackColor(0x0000FF);
   m.stack.RDCFGflag = 1;
   WRCFG_BROADCAST(m);
-  for (const app::Control& box : m.ui.Text4) {
-    EXPECT_EQ(box.foreColor(), app::kBlack) << box.inventoryName();
-    EXPECT_EQ(box.backColor(), app::kWindowBackground) << box.inventoryName();
+  for (const context::Control& box : m.ui.Text4) {
+    EXPECT_EQ(box.foreColor(), context::kBlack) << box.inventoryName();
+    EXPECT_EQ(box.backColor(), context::kWindowBackground) << box.inventoryName();
   }
-  EXPECT_EQ(m.ui.Text3.foreColor(), app::kBlack);
-  EXPECT_EQ(m.ui.Text2[0].foreColor(), app::kBlack);
-  EXPECT_EQ(m.ui.Text2[1].foreColor(), app::kBlack);
+  EXPECT_EQ(m.ui.Text3.foreColor(), context::kBlack);
+  EXPECT_EQ(m.ui.Text2[0].foreColor(), context::kBlack);
+  EXPECT_EQ(m.ui.Text2[1].foreColor(), context::kBlack);
   EXPECT_EQ(m.stack.RDCFGflag, 0);
   // The write reads nothing back.
   EXPECT_EQ(m.stack.board[0].CFGRread, (std::array<std::string, 6>{}));
@@ -60,7 +60,7 @@ TEST(WriteConfig, ShowsThePreparedConfigurationAsWrittenAndForgetsTheReadBack) {
 
 struct GlobalThresholds : ::testing::Test {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   state::BoardStack& s = m.stack;
 
   // Four boards with distinct registers; three of them in the stack; board

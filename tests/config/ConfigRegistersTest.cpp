@@ -20,7 +20,7 @@ const std::string kMode7Text =
     "|                                     |                                       |                                          |  ";
 
 template <std::size_t N>
-int rowBits(const std::array<app::Control, N>& row) {
+int rowBits(const std::array<context::Control, N>& row) {
   int v = 0;
   for (std::size_t i = 0; i < N; ++i) v |= row[i].value() << i;
   return v;
@@ -28,14 +28,14 @@ int rowBits(const std::array<app::Control, N>& row) {
 
 TEST(DutyCycle, ArrowsWrapAndKeepTheCdcBitsOfTheRegisterInStep) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   const state::BoardRecord& r = m.stack.board[0];
 
   m.ui.Command0[0].raiseClick();  // down from 0
   EXPECT_EQ(r.CDCmode, 7);
   EXPECT_EQ(rowBits(m.ui.Check0) & 7, 7);
   EXPECT_EQ(m.ui.Text3.text(), kMode7Text);
-  EXPECT_EQ(m.ui.Text3.foreColor(), app::kGrey);
+  EXPECT_EQ(m.ui.Text3.foreColor(), context::kGrey);
   EXPECT_EQ(r.CFGRset[0], "E7");
   EXPECT_EQ(m.ui.Text4[0].text(), "   E7   ");
 
@@ -58,7 +58,7 @@ TEST(DutyCycle, ArrowsWrapAndKeepTheCdcBitsOfTheRegisterInStep) {
 
 TEST(DutyCycle, ClickingACdcBoxDirectlyChangesTheRegisterButNotTheMode) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.ui.Check0[1].setValue(1);
   EXPECT_EQ(m.stack.board[0].CFGRset[0], "E2");
   EXPECT_EQ(m.stack.board[0].CDCmode, 0);
@@ -70,7 +70,7 @@ TEST(DutyCycle, ClickingACdcBoxDirectlyChangesTheRegisterButNotTheMode) {
 
 TEST(RegisterRows, EveryBoxBuildsItsRegisterShownGreyUntilWritten) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   const state::BoardRecord& r = m.stack.board[0];
   // The window opens showing the default CFGR0 E0 in its boxes, so a first
   // click keeps the GPIO bits instead of driving both pins low.
@@ -80,14 +80,14 @@ TEST(RegisterRows, EveryBoxBuildsItsRegisterShownGreyUntilWritten) {
 
   m.ui.Check1[0].setValue(1);
   EXPECT_EQ(r.CFGRset[1], "01");
-  for (app::Control& box : m.ui.Check1) box.setValue(1);
+  for (context::Control& box : m.ui.Check1) box.setValue(1);
   EXPECT_EQ(r.CFGRset[1], "FF");
 
   for (int i = 0; i < 4; ++i) m.ui.Check2[i].setValue(1);
   EXPECT_EQ(r.CFGRset[2], "0F");
   EXPECT_EQ(m.ui.Text4[2].text(), "   0F   ");
-  EXPECT_EQ(m.ui.Text4[2].foreColor(), app::kGrey);
-  EXPECT_EQ(m.ui.Text4[2].backColor(), app::kWindowBackground);
+  EXPECT_EQ(m.ui.Text4[2].foreColor(), context::kGrey);
+  EXPECT_EQ(m.ui.Text4[2].backColor(), context::kWindowBackground);
 
   m.ui.Check3[7].setValue(1);
   EXPECT_EQ(r.CFGRset[3], "80");
@@ -97,18 +97,18 @@ TEST(RegisterRows, EveryBoxBuildsItsRegisterShownGreyUntilWritten) {
 
 TEST(CellLayout, TenCellBitHidesCellsElevenAndTwelveAndTheirBits) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
-  for (app::Control& box : m.ui.Check0) box.setValue(0);
+  context::Monitor& m = f.start();
+  for (context::Control& box : m.ui.Check0) box.setValue(0);
   m.ui.Check0[3].setValue(1);
   m.ui.Check0[7].setValue(1);
   EXPECT_EQ(m.stack.board[0].CFGRset[0], "88");
   for (int i : {10, 11}) {
     EXPECT_EQ(m.ui.Frame1[i].caption(), "") << i;
-    for (const app::Control* c : {&m.ui.Shape2[i], &m.ui.Shape4[i], &m.ui.Shape5[i], &m.ui.Text1[i],
+    for (const context::Control* c : {&m.ui.Shape2[i], &m.ui.Shape4[i], &m.ui.Shape5[i], &m.ui.Text1[i],
                                   &m.ui.Line7[i], &m.ui.Line9[i], &m.ui.Line10[i]})
       EXPECT_FALSE(c->visible()) << c->inventoryName();
   }
-  for (const app::Control* c : {&m.ui.Check2[2], &m.ui.Check2[3], &m.ui.Check3[6], &m.ui.Check3[7]})
+  for (const context::Control* c : {&m.ui.Check2[2], &m.ui.Check2[3], &m.ui.Check3[6], &m.ui.Check3[7]})
     EXPECT_FALSE(c->visible()) << c->inventoryName();
   EXPECT_TRUE(m.ui.Text1[9].visible());
   EXPECT_EQ(m.ui.Frame1[9].caption(), "CELL10");
@@ -126,7 +126,7 @@ TEST(CellLayout, TenCellBitHidesCellsElevenAndTwelveAndTheirBits) {
 
 TEST(BoardSelection, EachBoardKeepsItsOwnRegistersAndDutyCycle) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.ui.Combo1.setListIndex(2);
   // Board 1: duty cycle 2, ten cells, DCC1.
   m.ui.Command0[1].raiseClick();
@@ -163,7 +163,7 @@ TEST(BoardSelection, EachBoardKeepsItsOwnRegistersAndDutyCycle) {
 
 TEST(ThresholdScope, OptionButtonsSetTheGlobalFlag) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.ui.Option1[0].setValue(1);
   EXPECT_EQ(m.stack.GLOBALCFGRflag, 0);
   m.ui.Option1[1].setValue(1);

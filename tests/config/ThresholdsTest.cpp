@@ -16,8 +16,8 @@ constexpr int kVOV = 1;
 
 // Keys as the window delivers them: the handler judges each key, and an
 // accepted key lands at the caret.
-void typeKeys(app::Monitor& m, int box, std::string_view keys) {
-  app::Control& c = m.ui.Text2[box];
+void typeKeys(context::Monitor& m, int box, std::string_view keys) {
+  context::Control& c = m.ui.Text2[box];
   for (char k : keys) {
     const int key = c.raiseKeyPress(static_cast<unsigned char>(k));
     if (key == 0 || key == 13) continue;
@@ -35,7 +35,7 @@ void typeKeys(app::Monitor& m, int box, std::string_view keys) {
 }
 
 // Click into the box, type, click elsewhere.
-void enter(app::Monitor& m, int box, std::string_view keys) {
+void enter(context::Monitor& m, int box, std::string_view keys) {
   m.ui.setFocus(m.ui.Text2[box]);
   typeKeys(m, box, keys);
   m.ui.setFocus(m.ui.Command1[9]);
@@ -43,7 +43,7 @@ void enter(app::Monitor& m, int box, std::string_view keys) {
 
 struct ThresholdsTest : ::testing::Test {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   const state::BoardRecord& r = m.stack.board[0];
 
   std::vector<std::string> messages() const {
@@ -66,7 +66,7 @@ TEST_F(ThresholdsTest, OverThenUnderVoltageGivesCodesVoltsAndRegisters) {
   EXPECT_EQ(r.CFGRset[4], "81");
   EXPECT_EQ(m.ui.Text4[4].text(), "   81   ");
   EXPECT_EQ(m.ui.Text4[5].text(), "   AF   ");
-  EXPECT_EQ(m.ui.Text2[kVUV].foreColor(), app::kGrey);
+  EXPECT_EQ(m.ui.Text2[kVUV].foreColor(), context::kGrey);
 }
 
 TEST_F(ThresholdsTest, RefusedEntriesShowTheirMessageAndBringBackTheStoredValue) {
@@ -76,8 +76,8 @@ TEST_F(ThresholdsTest, RefusedEntriesShowTheirMessageAndBringBackTheStoredValue)
   EXPECT_EQ(messages(), (std::vector<std::string>{"VUV must be less than VOV", "VUV must be less than VOV",
                                                  "Only Enter Values Between 0.000V and 6.120V."}));
   for (const test::ShownMessage& s : f.desktop.messages) {
-    EXPECT_EQ(s.title, app::kDefaultMessageTitle);
-    EXPECT_EQ(s.buttons, app::MessageButtons::OK);
+    EXPECT_EQ(s.title, context::kDefaultMessageTitle);
+    EXPECT_EQ(s.buttons, context::MessageButtons::OK);
   }
   EXPECT_EQ(r.VUVcode, 0);
   EXPECT_EQ(r.VOVcode, 0);
@@ -116,10 +116,10 @@ TEST_F(ThresholdsTest, KeyFilterTakesDigitsOnePointAndALeadingMinus) {
   EXPECT_EQ(m.ui.Text2[kVUV].text(), "");
   typeKeys(m, kVUV, "-1-");
   EXPECT_EQ(m.ui.Text2[kVUV].text(), "-1");
-  EXPECT_EQ(m.ui.Text2[kVUV].foreColor(), app::kGrey);
+  EXPECT_EQ(m.ui.Text2[kVUV].foreColor(), context::kGrey);
 
   // Blanks around the text are trimmed; the caret stays on its character.
-  app::Control& box = m.ui.Text2[kVUV];
+  context::Control& box = m.ui.Text2[kVUV];
   box.takeUserText("  2 ");
   box.setSelStart(3);
   EXPECT_EQ(box.raiseKeyPress('5'), '5');
@@ -172,7 +172,7 @@ TEST_F(ThresholdsTest, GlobalEntryReachesTheStackAndStepsStayOnTheSelectedBoard)
   EXPECT_EQ(r.VUVcode, 255);
   EXPECT_EQ(m.ui.Text2[kVUV].text(), "6.120V ");
   EXPECT_EQ(r.CFGRset[4], "FF");
-  EXPECT_EQ(m.ui.Text2[kVUV].foreColor(), app::kGrey);
+  EXPECT_EQ(m.ui.Text2[kVUV].foreColor(), context::kGrey);
   EXPECT_EQ(m.stack.board[1].VUVcode, 0);
   m.ui.Command2[1].raiseClick();
   EXPECT_EQ(r.VUVcode, 0);

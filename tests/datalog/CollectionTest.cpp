@@ -12,7 +12,7 @@ namespace {
 using test::MonitorFixture;
 
 // Two boards with known readings: board 0 read, board 1 partly never read.
-void knownStack(app::Monitor& m) {
+void knownStack(context::Monitor& m) {
   state::BoardStack& s = m.stack;
   s.CARDSTACK = 1;
   s.board[0].CFGRread = {"E2", "00", "01", "00", "71", "AB"};
@@ -39,12 +39,12 @@ void knownStack(app::Monitor& m) {
 TEST(CollectSample, EveryColumnOfAKnownStack) {
   test::pinLocalTimeToUtc();
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   knownStack(m);
   m.datalog.DATApoint = 7;
   COLLECT_DATA_xls(m);
 
-  const SampleStore& log = m.datalog.DATAlog;
+  const state::SampleStore& log = m.datalog.DATAlog;
   EXPECT_EQ(m.datalog.DATApoint, 8);
   EXPECT_EQ(log.at(0, 0, 7), "02:05:09 PM @ 12-07-2026");
   EXPECT_EQ(log.at(0, 1, 7), "E2, 00, 01, 00, 71, AB.");
@@ -76,7 +76,7 @@ TEST(CollectSample, EveryColumnOfAKnownStack) {
 }
 
 // A clock that moves on one second every time it is read.
-class TickingClock : public app::Clock {
+class TickingClock : public context::Clock {
  public:
   std::chrono::system_clock::time_point when{std::chrono::seconds(1796652309)};
   std::chrono::system_clock::time_point now() override {
@@ -91,7 +91,7 @@ TEST(CollectSample, EachBoardIsStampedWhenItIsRecorded) {
   test::FakeDesktop desktop;
   TickingClock clock;
   auto script = std::make_shared<test::PortScript>();
-  app::Monitor m(test::scriptedPort(script), desktop, clock);
+  context::Monitor m(test::scriptedPort(script), desktop, clock);
   m.stack.CARDSTACK = 2;
   m.datalog.DATApoint = 1;
   COLLECT_DATA_xls(m);
@@ -102,7 +102,7 @@ TEST(CollectSample, EachBoardIsStampedWhenItIsRecorded) {
 
 TEST(CollectSample, APointOutsideTheStoreRecordsNothing) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.stack.CARDSTACK = 9;
   for (int point : {0, 1001, -3}) {
     m.datalog.DATApoint = point;
@@ -133,8 +133,8 @@ TEST(Stamps, TwelveHourClockAroundMidnightAndNoon) {
 TEST(Report, CountsTheSamplesSoFarUntilTheRingWraps) {
   test::pinLocalTimeToUtc();
   MonitorFixture f;
-  app::Monitor& m = f.start();
-  DatalogState& d = m.datalog;
+  context::Monitor& m = f.start();
+  state::DatalogState& d = m.datalog;
   d.SETpoint = 12;
   d.SAMPLEpoints = 12;
   d.SAMPLEtime = 9.6f;

@@ -11,8 +11,8 @@ using test::MonitorFixture;
 
 // Two simulated boards, a datalog of `interval` seconds set up through the
 // menu; workbooks go to a scratch folder.
-app::Monitor& collecting(MonitorFixture& f, const std::string& interval, const std::string& name) {
-  app::Monitor& m = f.startOnSimulator();
+context::Monitor& collecting(MonitorFixture& f, const std::string& interval, const std::string& name) {
+  context::Monitor& m = f.startOnSimulator();
   m.ui.Combo1.setListIndex(1);
   const std::string folder = test::scratchFolder(name);
   f.desktop.folder = folder;
@@ -21,17 +21,17 @@ app::Monitor& collecting(MonitorFixture& f, const std::string& interval, const s
   return m;
 }
 
-void ticks(app::Monitor& m, int n) {
+void ticks(context::Monitor& m, int n) {
   for (int i = 0; i < n; ++i) app::timerTick(m);
 }
 
 TEST(DatalogFlow, EveryPassOverABoardRecordsTheWholeStack) {
   test::pinLocalTimeToUtc();
   MonitorFixture f;
-  app::Monitor& m = collecting(f, "10", "passes");
+  context::Monitor& m = collecting(f, "10", "passes");
   ASSERT_EQ(m.datalog.SETpoint, 12);
   ASSERT_EQ(m.stack.CARDSTACK, 1);
-  const SampleStore& log = m.datalog.DATAlog;
+  const state::SampleStore& log = m.datalog.DATAlog;
 
   ticks(m, 1);  // configuration, cells and the report of board 0
   EXPECT_EQ(m.ui.Command1[13].toolTip(), "VIEW 0 SAMPLES FOR 0.000 SECONDS.");
@@ -56,14 +56,14 @@ TEST(DatalogFlow, EveryPassOverABoardRecordsTheWholeStack) {
 TEST(DatalogFlow, TheRingWrapsAndOverwritesTheOldestSample) {
   test::pinLocalTimeToUtc();
   MonitorFixture f;
-  app::Monitor& m = collecting(f, "2.4", "ring");  // 3 points
+  context::Monitor& m = collecting(f, "2.4", "ring");  // 3 points
   ASSERT_EQ(m.datalog.SETpoint, 3);
   // Five samples, each stamped ten seconds after the one before.
   for (int sample = 0; sample < 5; ++sample) {
     ticks(m, 4);
     f.clock.when += std::chrono::seconds(10);
   }
-  const SampleStore& log = m.datalog.DATAlog;
+  const state::SampleStore& log = m.datalog.DATAlog;
   EXPECT_EQ(log.at(0, 0, 1), "02:05:39 PM @ 12-07-2026");  // sample 4
   EXPECT_EQ(log.at(0, 0, 2), "02:05:49 PM @ 12-07-2026");  // sample 5
   EXPECT_EQ(log.at(0, 0, 3), "02:05:29 PM @ 12-07-2026");  // sample 3
@@ -75,7 +75,7 @@ TEST(DatalogFlow, TheRingWrapsAndOverwritesTheOldestSample) {
 
 TEST(DatalogFlow, PauseHoldsTheRingAndResumeWritesOnWhereItStopped) {
   MonitorFixture f;
-  app::Monitor& m = collecting(f, "10", "pause");
+  context::Monitor& m = collecting(f, "10", "pause");
   ticks(m, 6);
   ASSERT_EQ(m.datalog.DATApoint, 2);
   m.ui.Command1[11].raiseClick();
@@ -94,7 +94,7 @@ TEST(DatalogFlow, PauseHoldsTheRingAndResumeWritesOnWhereItStopped) {
 
 TEST(DatalogFlow, ViewOpensTheChosenWorkbookAndStopGoesBackToPlainMeasurement) {
   MonitorFixture f;
-  app::Monitor& m = collecting(f, "10", "stop");
+  context::Monitor& m = collecting(f, "10", "stop");
   ticks(m, 8);
   m.ui.Command1[13].raiseClick();
   m.ui.Command1[13].raiseClick();
@@ -120,7 +120,7 @@ TEST(DatalogFlow, ViewOpensTheChosenWorkbookAndStopGoesBackToPlainMeasurement) {
 
 TEST(Viewing, EachEntryOpensItsOwnWorkbookAndEmptyPathsAreSkipped) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   VIEW_xls(m);
   m.ui.mnuViewLastDatalog.setEnabled(true);
   m.ui.mnuViewLastDatalog.raiseClick();

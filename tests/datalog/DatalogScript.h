@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 #include "support/MonitorFixture.h"
 
 namespace kestrav::test {
@@ -29,11 +29,11 @@ inline std::string scratchFolder(const std::string& name) {
 // Queues the answers of a set-up that is accepted: configuration okay, the
 // file, the interval, "Is this okay?" Yes, then the ready box.
 inline void scriptAcceptedSetup(FakeDesktop& d, const std::string& file, const std::string& interval) {
-  d.answers.push_back(app::MessageAnswer::Yes);
+  d.answers.push_back(context::MessageAnswer::Yes);
   d.saveAnswers.push_back(file);
   d.inputAnswers.push_back(interval);
-  d.answers.push_back(app::MessageAnswer::Yes);
-  d.answers.push_back(app::MessageAnswer::OK);
+  d.answers.push_back(context::MessageAnswer::Yes);
+  d.answers.push_back(context::MessageAnswer::OK);
 }
 
 }  // namespace kestrav::test

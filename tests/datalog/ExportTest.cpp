@@ -90,7 +90,7 @@ class Export : public ::testing::Test {
 
   test::TempFolder folder_;
   test::MonitorFixture fixture_;
-  app::Monitor* m_ = nullptr;
+  context::Monitor* m_ = nullptr;
   std::optional<std::string> python_;
 };
 
@@ -179,7 +179,7 @@ TEST_F(Export, RowsFollowTheRingOldestFirst) {
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
-    m_->datalog.DATAlog = SampleStore{};
+    m_->datalog.DATAlog = state::SampleStore{};
     ring(0, k.setPoint, k.stored, k.cycleFlag, k.counterStop);
     SAVE_2_xls(*m_);
     const ReadBack r = read(m_->datalog.NewFile);
@@ -259,9 +259,9 @@ TEST_F(Export, UnwritableTargetIsReportedAndTheActionGoesOn) {
   const test::ShownMessage& shown = fixture_.desktop.messages[0];
   EXPECT_NE(shown.text.find(missing), std::string::npos) << shown.text;
   EXPECT_NE(shown.text.find("No such file or directory"), std::string::npos) << shown.text;
-  EXPECT_EQ(shown.title, app::kDefaultMessageTitle);
-  EXPECT_EQ(shown.buttons, app::MessageButtons::OK);
-  EXPECT_EQ(shown.icon, app::MessageIcon::Exclamation);
+  EXPECT_EQ(shown.title, context::kDefaultMessageTitle);
+  EXPECT_EQ(shown.buttons, context::MessageButtons::OK);
+  EXPECT_EQ(shown.icon, context::MessageIcon::Exclamation);
   EXPECT_EQ(folder_.entries(), std::vector<std::string>{});
 
   m_->datalog.NewFile.clear();

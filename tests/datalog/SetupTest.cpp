@@ -6,15 +6,15 @@
 namespace kestrav::datalog {
 namespace {
 
-using app::MessageAnswer;
-using app::MessageButtons;
-using app::MessageIcon;
+using context::MessageAnswer;
+using context::MessageButtons;
+using context::MessageIcon;
 using test::MonitorFixture;
 
 constexpr const char* kContinuousStopCaption =
     "            STOP                    CONTINUOUS              READ CELLS";
 
-bool datalogButtonsShown(const app::Monitor& m) {
+bool datalogButtonsShown(const context::Monitor& m) {
   const auto& b = m.ui.Command1;
   EXPECT_EQ(b[10].visible(), !b[11].visible());
   EXPECT_EQ(b[11].visible(), b[12].visible());
@@ -24,9 +24,9 @@ bool datalogButtonsShown(const app::Monitor& m) {
 
 // Runs a new set-up that gets as far as "Is this okay?" and answers Cancel
 // there; returns the question asked, or "" if none was.
-std::string questionFor(const std::string& interval, DatalogState* out = nullptr) {
+std::string questionFor(const std::string& interval, state::DatalogState* out = nullptr) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   f.desktop.answers = {MessageAnswer::Yes, MessageAnswer::Cancel};
   f.desktop.saveAnswers = {"/data/log.xls"};
   f.desktop.inputAnswers = {interval};
@@ -49,7 +49,7 @@ TEST(NewSetup, TheIntervalBecomesSamplesOfEightTenthsOfASecondRoundedHalfToEven)
                         // the single-precision 0.8 makes 2.8 / 0.8 = 3.4999999
                         Case{"2.8", 3, "2.400"}, Case{"12s", 15, "12.000"}, Case{" 4", 5, "4.000"},
                         Case{"0.6", 1, "0.800"}, Case{"1e1", 12, "9.600"}, Case{"1.2", 2, "1.600"}}) {
-    DatalogState d;
+    state::DatalogState d;
     EXPECT_EQ(questionFor(c.typed, &d), std::string("There will be ") + std::to_string(c.samples) +
                                             " samples read for a datalogging time of " + c.time +
                                             " seconds. Is this okay?")
@@ -62,7 +62,7 @@ TEST(NewSetup, TheIntervalBecomesSamplesOfEightTenthsOfASecondRoundedHalfToEven)
 TEST(NewSetup, AnIntervalBelowOneSampleIsRefusedQuotingWhatWasTyped) {
   for (const char* typed : {"0.4", "abc", "-5", "0", ".", "1e-400"}) {
     MonitorFixture f;
-    app::Monitor& m = f.start();
+    context::Monitor& m = f.start();
     f.desktop.answers = {MessageAnswer::Yes, MessageAnswer::OK};
     f.desktop.saveAnswers = {"/data/log.xls"};
     f.desktop.inputAnswers = {typed};  // then the prompt again, cancelled
@@ -83,7 +83,7 @@ TEST(NewSetup, AnIntervalBelowOneSampleIsRefusedQuotingWhatWasTyped) {
 
 TEST(NewSetup, CancelOnTheTooLowBoxEndsTheSetup) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   f.desktop.answers = {MessageAnswer::Yes, MessageAnswer::Cancel};
   f.desktop.saveAnswers = {"/data/log.xls"};
   f.desktop.inputAnswers = {"0.4", "10"};
@@ -96,7 +96,7 @@ TEST(NewSetup, CancelOnTheTooLowBoxEndsTheSetup) {
 TEST(NewSetup, AnAcceptedSetupAsksInOrderAndStartsCollecting) {
   test::pinLocalTimeToUtc();
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   test::scriptAcceptedSetup(f.desktop, "/data/run1.xls", "10");
   mnuCreateNewSetup_Click(m);
 
@@ -119,7 +119,7 @@ TEST(NewSetup, AnAcceptedSetupAsksInOrderAndStartsCollecting) {
   EXPECT_EQ(f.desktop.inputPrompts[0],
             "Enter Time Interval in seconds (Note Cell Voltages are read every 800mS with this GUI):");
 
-  const DatalogState& d = m.datalog;
+  const state::DatalogState& d = m.datalog;
   EXPECT_EQ(d.NewFile, "/data/run1.xls");
   EXPECT_EQ(d.DATACOLLECTflag, 1);
   EXPECT_EQ(d.SETpoint, 12);
@@ -143,7 +143,7 @@ TEST(NewSetup, AnAcceptedSetupAsksInOrderAndStartsCollecting) {
 
 TEST(NewSetup, UncheckedConfigurationSendsTheUserBackWithoutAskingForAFile) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   f.desktop.saveAnswers = {"/data/log.xls"};
   mnuCreateNewSetup_Click(m);  // the default button of the question is No
   ASSERT_EQ(f.desktop.messages.size(), 2u);
@@ -158,7 +158,7 @@ TEST(NewSetup, UncheckedConfigurationSendsTheUserBackWithoutAskingForAFile) {
 
 TEST(NewSetup, AnEmptyOrCancelledIntervalEndsWithTheContinuousButton) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   f.desktop.answers = {MessageAnswer::Yes};
   f.desktop.saveAnswers = {"/data/log.xls"};
   mnuCreateNewSetup_Click(m);  // no input answer: cancelled
@@ -172,7 +172,7 @@ TEST(NewSetup, AnEmptyOrCancelledIntervalEndsWithTheContinuousButton) {
 
 TEST(NewSetup, NoAsksForTheIntervalAgainAndKeepsTheFile) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   f.desktop.answers = {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Yes, MessageAnswer::OK};
   f.desktop.saveAnswers = {"/data/first.xls"};
   f.desktop.inputAnswers = {"60", "1"};
@@ -186,8 +186,8 @@ TEST(NewSetup, NoAsksForTheIntervalAgainAndKeepsTheFile) {
 TEST(NewSetup, ACancelledFileDialogOrAnOversizedCountChangesNothing) {
   for (const char* typed : {"", "30000", "1e40", "99999999999999999999999999999999999999999"}) {
     MonitorFixture f;
-    app::Monitor& m = f.start();
-    DatalogState& d = m.datalog;
+    context::Monitor& m = f.start();
+    state::DatalogState& d = m.datalog;
     d.NewFile = "/data/old.xls";
     d.SETpoint = 5;
     d.DATApoint = 4;
@@ -211,7 +211,7 @@ TEST(NewSetup, ACancelledFileDialogOrAnOversizedCountChangesNothing) {
 // and the interval asked for again.
 TEST(NewSetup, ARingLongerThanTheStoreIsRefusedWithTheLongestTime) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   f.desktop.answers = {MessageAnswer::Yes, MessageAnswer::OK, MessageAnswer::Yes, MessageAnswer::OK};
   f.desktop.saveAnswers = {"/data/log.xls"};
   f.desktop.inputAnswers = {"800.5", "800"};
@@ -229,7 +229,7 @@ TEST(NewSetup, ARingLongerThanTheStoreIsRefusedWithTheLongestTime) {
 
 TEST(NewSetup, GivingUpANewSetupLeavesTheDatalogInProgressAlone) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   test::scriptAcceptedSetup(f.desktop, "/data/run.xls", "10");
   mnuCreateNewSetup_Click(m);
   m.datalog.DATApoint = 6;  // samples collected meanwhile
@@ -249,7 +249,7 @@ TEST(NewSetup, GivingUpANewSetupLeavesTheDatalogInProgressAlone) {
 
 TEST(PreviousSetup, OfferedOnlyOnceADatalogHasStartedAndReusesItsRing) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   EXPECT_FALSE(m.ui.mnuUsePreviousSetup.enabled());
   EXPECT_TRUE(m.ui.mnuCreateNewSetup.enabled());
   EXPECT_FALSE(m.ui.mnuViewLastDatalog.enabled());
@@ -292,7 +292,7 @@ TEST(PreviousSetup, OfferedOnlyOnceADatalogHasStartedAndReusesItsRing) {
 
 TEST(PreviousSetup, NoRunsTheNewDialogueAndCancelLeavesNoDatalog) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.datalog.SETpoint = 12;
   f.desktop.answers = {MessageAnswer::No, MessageAnswer::No, MessageAnswer::OK};
   mnuUsePreviousSetup_Click(m);
@@ -309,7 +309,7 @@ TEST(PreviousSetup, NoRunsTheNewDialogueAndCancelLeavesNoDatalog) {
 
 TEST(DatalogToggle, PauseHandsTheControlsBackAndResumeKeepsTheRing) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   test::scriptAcceptedSetup(f.desktop, "/data/run.xls", "10");
   mnuCreateNewSetup_Click(m);
   m.datalog.DATApoint = 5;
@@ -341,7 +341,7 @@ TEST(DatalogToggle, PauseHandsTheControlsBackAndResumeKeepsTheRing) {
 
 TEST(DatalogToggle, StopLeavesAPlainCycleRunningBehindTheContinuousButton) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   test::scriptAcceptedSetup(f.desktop, "/data/run.xls", "2.4");
   mnuCreateNewSetup_Click(m);
   m.datalog.DATAlog.at(0, 5, 3) = "3.600";
@@ -364,8 +364,8 @@ TEST(DatalogToggle, StopLeavesAPlainCycleRunningBehindTheContinuousButton) {
 
 TEST(DatalogStore, ClearingEmptiesEveryPointOfTheRingAndLeavesTheWrapMark) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
-  DatalogState& d = m.datalog;
+  context::Monitor& m = f.start();
+  state::DatalogState& d = m.datalog;
   d.SETpoint = 3;
   d.DATApoint = 2;
   m.stack.CYCLEflag = 1;
@@ -382,7 +382,7 @@ TEST(DatalogStore, ClearingEmptiesEveryPointOfTheRingAndLeavesTheWrapMark) {
 
 TEST(DatalogStore, ANewSetupStartsAnUnwrappedRing) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   test::scriptAcceptedSetup(f.desktop, "/data/a.xls", "2.4");
   mnuCreateNewSetup_Click(m);
   m.stack.CYCLEflag = 1;  // the first ring has wrapped
@@ -394,7 +394,7 @@ TEST(DatalogStore, ANewSetupStartsAnUnwrappedRing) {
 
 TEST(DatalogButtons, AnyOtherFlagValueLeavesTheButtonsAlone) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.ui.Command1[12].setVisible(true);
   m.datalog.DATACOLLECTflag = 2;
   SET_collect_BUTTONS(m);

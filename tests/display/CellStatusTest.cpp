@@ -14,7 +14,7 @@ using test::MonitorFixture;
 
 struct CellStatusTest : ::testing::Test {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   state::BoardStack& s = m.stack;
 
   int& status(int board, int cell) { return s.CELLstatus[statusIndex(board, cell)]; }
@@ -158,7 +158,7 @@ TEST_F(CellStatusTest, RunningCycleRepaintsSymbolsOnlyOnTheSelectedBoardsPass) {
 }
 
 TEST_F(CellStatusTest, SingleBoardStackVisitsOnlyItsTwelveCells) {
-  for (app::Control& c : m.ui.Shape1) c.setFillColor(0x123456);
+  for (context::Control& c : m.ui.Shape1) c.setFillColor(0x123456);
   s.CELLstatus.fill(OV);
   s.board[1].CFGRset[1] = "FF";
   s.board[1].FLGRread = {"55", "55", "55"};

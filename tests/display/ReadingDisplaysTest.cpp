@@ -8,15 +8,15 @@ namespace {
 
 using test::MonitorFixture;
 
-app::Monitor& started(MonitorFixture& f, int boards) {
-  app::Monitor& m = f.start();
+context::Monitor& started(MonitorFixture& f, int boards) {
+  context::Monitor& m = f.start();
   m.ui.Combo1.setListIndex(boards - 1);
   return m;
 }
 
 TEST(CellDisplay, ShowsTheSelectedBoardUnlessTheCycleIsElsewhere) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 4);
+  context::Monitor& m = started(f, 4);
   state::BoardStack& s = m.stack;
   s.READINGvolts[state::cellReading(0, 1)] = 3.6f;
   s.READINGvolts[state::cellReading(0, 12)] = 0.0f;
@@ -47,7 +47,7 @@ TEST(CellDisplay, ShowsTheSelectedBoardUnlessTheCycleIsElsewhere) {
 
 TEST(TemperatureAndFlagDisplays, FlagsFollowTheCycleTemperaturesOnlyTheSelectedBoard) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 4);
+  context::Monitor& m = started(f, 4);
   state::BoardStack& s = m.stack;
   s.board[0].FLGRread = {"00", "00", "00"};
   s.board[2].FLGRread = {"0F", "A0", "01"};
@@ -56,11 +56,11 @@ TEST(TemperatureAndFlagDisplays, FlagsFollowTheCycleTemperaturesOnlyTheSelectedB
   s.READINGvolts[state::temperatureReading(0, 2)] = 3.0f;
   s.OnOff = 1;
   s.BRDread = 2;
-  for (app::Control& t : m.ui.Text6) t.setText("before");
+  for (context::Control& t : m.ui.Text6) t.setText("before");
   UPDATE_RDTMP_Display(m);
   UPDATE_RDFLG_Display(m);
-  for (app::Control& t : m.ui.Text6) EXPECT_EQ(t.text(), "before");
-  EXPECT_EQ(m.ui.Shape6[1].fillColor(), app::kRed);  // read, even if not shown
+  for (context::Control& t : m.ui.Text6) EXPECT_EQ(t.text(), "before");
+  EXPECT_EQ(m.ui.Shape6[1].fillColor(), context::kRed);  // read, even if not shown
   EXPECT_EQ(m.ui.Text7[0].text(), "  0F   ");
   EXPECT_EQ(m.ui.Text7[1].text(), "  A0   ");
 
@@ -76,7 +76,7 @@ TEST(TemperatureAndFlagDisplays, FlagsFollowTheCycleTemperaturesOnlyTheSelectedB
 
 TEST(ConfigDisplay, ShowsTheSelectedBoardsReadBackOnlyWhileItIsCurrent) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 2);
+  context::Monitor& m = started(f, 2);
   m.stack.board[0].CFGRread = {"E0", "00", "00", "00", "5A", "A0"};
   m.stack.RDCFGflag = 1;
   DISPLAY_RDCFG(m);
@@ -84,34 +84,34 @@ TEST(ConfigDisplay, ShowsTheSelectedBoardsReadBackOnlyWhileItIsCurrent) {
   EXPECT_EQ(m.ui.Text5[5].text(), "   A0   ");
 
   // After a write and before the next read: empty and neutral.
-  m.ui.Text5[2].setBackColor(app::kRed);
+  m.ui.Text5[2].setBackColor(context::kRed);
   m.stack.RDCFGflag = 0;
   DISPLAY_RDCFG(m);
-  for (const app::Control& t : m.ui.Text5) {
+  for (const context::Control& t : m.ui.Text5) {
     EXPECT_EQ(t.text(), "");
-    EXPECT_EQ(t.backColor(), app::kWindowBackground);
+    EXPECT_EQ(t.backColor(), context::kWindowBackground);
   }
 }
 
 TEST(PecDisplay, WithNoReadVerifiedTheResultAndTheMarksOfTheStackAreBlanked) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 3);
+  context::Monitor& m = started(f, 3);
   m.ui.Text8.setText("0x12 != 0x34");
-  m.ui.Text8.setBackColor(app::kRed);
+  m.ui.Text8.setBackColor(context::kRed);
   m.ui.Label8[1].setCaption("Command = 04 RDCV");
-  for (app::Control& s : m.ui.Shape12) s.setFillColor(app::kRed);
+  for (context::Control& s : m.ui.Shape12) s.setFillColor(context::kRed);
   m.stack.PECflag = 0;
   UPDATE_PEC_Display(m);
   EXPECT_EQ(m.ui.Text8.text(), "");
-  EXPECT_EQ(m.ui.Text8.backColor(), app::kWindowBackground);
+  EXPECT_EQ(m.ui.Text8.backColor(), context::kWindowBackground);
   EXPECT_EQ(m.ui.Label8[1].text(), "");
   for (int b = 0; b < 10; ++b)
-    EXPECT_EQ(m.ui.Shape12[b].fillColor(), b <= 2 ? app::kWindowBackground : app::kRed) << b;
+    EXPECT_EQ(m.ui.Shape12[b].fillColor(), b <= 2 ? context::kWindowBackground : context::kRed) << b;
 }
 
 TEST(PecDisplay, RedrawsTheResultOfTheCommandLastVerified) {
   MonitorFixture f;
-  app::Monitor& m = started(f, 2);
+  context::Monitor& m = started(f, 2);
   const char* captions[] = {"Command = 02 RDCFG", "Command = 04 RDCV", "Command = 06 RDFLG",
                             "Command = 08 RDTMP"};
   for (int flag = 1; flag <= 4; ++flag) {

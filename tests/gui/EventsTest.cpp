@@ -29,18 +29,18 @@ class EventsTest : public WindowTest {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   }
 
-  void click(const app::Control& c, QPoint at = QPoint()) {
+  void click(const context::Control& c, QPoint at = QPoint()) {
     QWidget* w = widget(c);
     QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at.isNull() ? w->rect().center() : at);
   }
-  void clickBox(const app::Control& c) { click(c, QPoint(7, widget(c)->height() / 2)); }
+  void clickBox(const context::Control& c) { click(c, QPoint(7, widget(c)->height() / 2)); }
 };
 
 TEST_F(EventsTest, ButtonClicksReachTheirHandlerWithTheirIndex) {
   Ints clicked;
-  for (app::Control& b : ui.Command1) b.onClick([&](int i) { clicked.push_back(i); });
-  for (app::Control& b : ui.Command4) b.onClick([&](int i) { clicked.push_back(100 + i); });
-  for (app::Control& b : ui.Command2) b.onClick([&](int i) { clicked.push_back(200 + i); });
+  for (context::Control& b : ui.Command1) b.onClick([&](int i) { clicked.push_back(i); });
+  for (context::Control& b : ui.Command4) b.onClick([&](int i) { clicked.push_back(100 + i); });
+  for (context::Control& b : ui.Command2) b.onClick([&](int i) { clicked.push_back(200 + i); });
   click(ui.Command1[7]);
   click(ui.Command1[0]);
   click(ui.Command1[10]);
@@ -90,7 +90,7 @@ TEST_F(EventsTest, ChoosingAStackSizeShowsThatManyBoards) {
 
 TEST_F(EventsTest, OptionButtonsStayExclusiveAndACheckedOneStaysChecked) {
   Ints clicked;
-  for (app::Control& o : ui.Option1) o.onClick([&](int i) { clicked.push_back(i); });
+  for (context::Control& o : ui.Option1) o.onClick([&](int i) { clicked.push_back(i); });
   auto* perBoard = qobject_cast<QRadioButton*>(widget(ui.Option1[0]));
   auto* global = qobject_cast<QRadioButton*>(widget(ui.Option1[1]));
   ASSERT_TRUE(global->isChecked());
@@ -159,7 +159,7 @@ TEST_F(EventsTest, AKeyFilterThatRewritesTheTextKeepsTheCaretWhereItPutIt) {
 
 TEST_F(EventsTest, FocusMovesRaiseLostThenGot) {
   std::vector<std::string> events;
-  for (app::Control& t : ui.Text2) {
+  for (context::Control& t : ui.Text2) {
     t.onGotFocus([&](int i) { events.push_back("got " + std::to_string(i)); });
     t.onLostFocus([&](int i) { events.push_back("lost " + std::to_string(i)); });
   }
@@ -202,8 +202,8 @@ TEST_F(EventsTest, NoTickWhileADialogOfAHandlerIsOpen) {
       shownWhenAsked = qobject_cast<QLineEdit*>(widget(ui.Text8))->text();
       if (QWidget* box = QApplication::activeModalWidget()) box->close();
     });
-    desktop.messageBox("Bridge busy", "", app::MessageButtons::OK, app::MessageIcon::Exclamation,
-                       app::MessageAnswer::OK);
+    desktop.messageBox("Bridge busy", "", context::MessageButtons::OK, context::MessageIcon::Exclamation,
+                       context::MessageAnswer::OK);
     duringDialog = port->identifications - before;
     --monitor.handlerDepth;
   });

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -17,9 +18,9 @@
 namespace kestrav::test {
 namespace {
 
-using app::MessageAnswer;
-using app::MessageButtons;
-using app::MessageIcon;
+using context::MessageAnswer;
+using context::MessageButtons;
+using context::MessageIcon;
 
 // Runs `act` on the modal dialog as soon as it is up.
 void whenModal(std::function<void(QWidget*)> act) {
@@ -54,7 +55,7 @@ TEST(QtDesktop, MessageBoxShowsTextTitleButtonsIconAndDefault) {
 TEST(QtDesktop, AMessageBoxWithoutTitleGetsTheProgramsAndEscapeMeansNoOrCancel) {
   gui::QtDesktop desktop;
   whenModal([](QWidget* w) {
-    EXPECT_EQ(w->windowTitle(), app::kDefaultMessageTitle);
+    EXPECT_EQ(w->windowTitle(), context::kDefaultMessageTitle);
     qobject_cast<QMessageBox*>(w)->reject();
   });
   EXPECT_EQ(desktop.messageBox("Excessive READ FLAG Communication Errors! ", "", MessageButtons::YesNo,
@@ -91,7 +92,11 @@ TEST(QtDesktop, SaveDialogAddsTheEndingAndReportsCancel) {
     auto* dialog = qobject_cast<QFileDialog*>(w);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-    dialog->selectFile(target);
+    // selectFile() leaves the name box alone while it has the keyboard focus,
+    // which it may or may not have yet: type the name the way a user does.
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText(target);
     QMetaObject::invokeMethod(dialog, "accept");
   });
   const std::optional<std::string> chosen = desktop.saveFileDialog("Excel file (*.xls) |*.xls");

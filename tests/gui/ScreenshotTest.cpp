@@ -65,10 +65,10 @@ TEST_F(ScreenshotTest, BusyStack) {
   for (int i = 11; i <= 13; ++i) ui.Command1[i].setVisible(true);
   // Ten-cell mode: cells 11 and 12 and their register bits go.
   for (int i = 10; i < 12; ++i) {
-    for (app::Control* c : {&ui.Shape2[i], &ui.Shape4[i], &ui.Shape5[i], &ui.Text1[i]}) c->setVisible(false);
+    for (context::Control* c : {&ui.Shape2[i], &ui.Shape4[i], &ui.Shape5[i], &ui.Text1[i]}) c->setVisible(false);
     ui.Frame1[i].setCaption("");
   }
-  for (app::Control* c : {&ui.Check2[2], &ui.Check2[3], &ui.Check3[6], &ui.Check3[7]}) c->setVisible(false);
+  for (context::Control* c : {&ui.Check2[2], &ui.Check2[3], &ui.Check3[6], &ui.Check3[7]}) c->setVisible(false);
   ui.Text3.setText(
       "|            2000mS            |                 No                  |                   20mS              | "
       "|                                     |                                       |                                          |  ");
@@ -89,8 +89,8 @@ class SimulatedScreenshot : public ::testing::Test {
   }
 
   gui::QtDesktop desktop;
-  app::SystemClock clock;
-  app::Monitor monitor{std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop,
+  context::SystemClock clock;
+  context::Monitor monitor{std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop,
                        clock};
   gui::MainWindow window{monitor};
 };
@@ -114,7 +114,7 @@ TEST_F(SimulatedScreenshot, TenBoardsAfterTheReads) {
 // Four boards with tight limits and a discharging cell, after one full pass
 // of the continuous measurement.
 TEST_F(SimulatedScreenshot, FourBoardsAfterACycle) {
-  app::MainWindowModel& ui = monitor.ui;
+  context::MainWindowModel& ui = monitor.ui;
   ui.Combo1.setListIndex(3);
   // Limits around 3.6 V, for every board, written as one broadcast.
   for (int b = 0; b <= 3; ++b) {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MainWindowModel.h"
+#include "context/MainWindowModel.h"
 #include "gui/CommandLine.h"
 #include "gui/FileFilter.h"
 #include "gui/LabelText.h"
@@ -15,7 +15,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 TEST(CaptionDisplay, LongBlankRunsBreakLinesAndShortOnesStay) {
-  const app::MainWindowModel ui;
+  const context::MainWindowModel ui;
   EXPECT_EQ(breakSpaceRuns(ui.Command1[10].caption()), "START\nCONTINUOUS\nREAD CELLS");
   EXPECT_EQ(breakSpaceRuns("            STOP                    CONTINUOUS              READ CELLS"),
             "STOP\nCONTINUOUS\nREAD CELLS");
@@ -29,7 +29,7 @@ TEST(CaptionDisplay, LongBlankRunsBreakLinesAndShortOnesStay) {
 }
 
 TEST(CaptionDisplay, OverviewLegendsHaveOneEntryPerRow) {
-  const app::MainWindowModel ui;
+  const context::MainWindowModel ui;
   const Strings cells = rowLegendTokens(ui.Label9[0].caption());
   ASSERT_EQ(cells.size(), 12u);
   EXPECT_EQ(cells.front(), "CELL12");
@@ -44,7 +44,7 @@ TEST(CaptionDisplay, OverviewLegendsHaveOneEntryPerRow) {
 }
 
 TEST(CaptionDisplay, ColumnHeadingsHaveATitleAndOneEntryPerBoard) {
-  const app::MainWindowModel ui;
+  const context::MainWindowModel ui;
   const Strings boards = wordTokens(ui.Label12.caption());
   ASSERT_EQ(boards.size(), 11u);
   EXPECT_EQ(boards[0], "BOARDS");
@@ -57,7 +57,7 @@ TEST(CaptionDisplay, ColumnHeadingsHaveATitleAndOneEntryPerBoard) {
 }
 
 TEST(CaptionDisplay, PipeHeadingsLoseTheirSeparators) {
-  const app::MainWindowModel ui;
+  const context::MainWindowModel ui;
   EXPECT_EQ(pipeTokens(ui.Label5[1].caption()),
             (Strings{"CONFIGURATION WRITTEN TO KESTRAV", "CFGR0", "CFGR1", "CFGR2", "CFGR3", "CFGR4", "CFGR5"}));
   EXPECT_EQ(pipeTokens(ui.Label4.caption()).size(), 4u);

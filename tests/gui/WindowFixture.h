@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "FakePort.h"
-#include "app/Clock.h"
+#include "context/Clock.h"
 #include "app/Events.h"
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
 
@@ -36,7 +36,7 @@ class WindowTest : public ::testing::Test {
     window.show();
   }
 
-  QWidget* widget(const app::Control& c) { return window.widgetFor(c); }
+  QWidget* widget(const context::Control& c) { return window.widgetFor(c); }
 
   static QString artifact(const QString& name) { return artifactPath(name); }
 
@@ -53,9 +53,9 @@ class WindowTest : public ::testing::Test {
 
   std::shared_ptr<FakePortState> port;
   gui::QtDesktop desktop;
-  app::SystemClock clock;
-  app::Monitor monitor;
-  app::MainWindowModel& ui = monitor.ui;
+  context::SystemClock clock;
+  context::Monitor monitor;
+  context::MainWindowModel& ui = monitor.ui;
   gui::MainWindow window;
 };
 

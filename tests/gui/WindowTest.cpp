@@ -21,7 +21,7 @@
 namespace kestrav::test {
 namespace {
 
-using app::ControlKind;
+using context::ControlKind;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
@@ -34,7 +34,7 @@ std::string joined(const std::vector<std::string>& lines) {
 TEST_F(WindowTest, EveryControlIsThereByItsNames) {
   start();
   int widgets = 0;
-  for (const app::Control* c : ui.all()) {
+  for (const context::Control* c : ui.all()) {
     const QString name = qs(c->objectName());
     SCOPED_TRACE(c->inventoryName());
     switch (c->kind()) {
@@ -149,7 +149,7 @@ TEST_F(WindowTest, RenderTouchesOnlyWhatChanged) {
 
 TEST_F(WindowTest, PositionsTheRoutinesChangeMoveTheWidgets) {
   start();
-  auto centreX = [&](const app::Control& c) {
+  auto centreX = [&](const context::Control& c) {
     const QWidget* w = widget(c);
     return w->mapTo(&window, w->rect().center()).x();
   };
@@ -206,8 +206,8 @@ TEST_F(WindowTest, LongestCaptionsTheRoutinesWriteStillFit) {
   ui.Label1.setCaption("B O A R D # 1 0");
   ui.Label14.setCaption("SET/ DISPLAY BOARD#10 AT HEX ADDRESS");
   ui.Label13[0].setCaption("CUSTOM  BOARD #10");
-  for (app::Control& c : ui.Label18) c.setCaption("BOARD#10 ONLY");
-  for (app::Control& c : ui.Label19) c.setCaption("BRD#10");
+  for (context::Control& c : ui.Label18) c.setCaption("BOARD#10 ONLY");
+  for (context::Control& c : ui.Label19) c.setCaption("BRD#10");
   for (int i = 0; i < 6; i += 2) ui.Check5[i].setValue(1);
   ui.Label_AUTOstatus.setCaption("DISPLAY ALL DATA TRANSFERS!");
   ui.Command1[10].setCaption("            STOP                    CONTINUOUS              READ CELLS");
@@ -215,11 +215,11 @@ TEST_F(WindowTest, LongestCaptionsTheRoutinesWriteStillFit) {
   ui.Command1[13].setToolTip("C:\\a very long path\\of a datalog workbook.xls");
   for (int i = 11; i <= 13; ++i) ui.Command1[i].setVisible(true);
   ui.Command1[10].setVisible(false);
-  for (app::Control& c : ui.Text1) c.setText(" 6.144V  ");
-  for (app::Control& c : ui.Text6) c.setText(" 6.144V  ");
-  for (app::Control& c : ui.Text4) c.setText("   FF   ");
-  for (app::Control& c : ui.Text5) c.setText("   FF   ");
-  for (app::Control& c : ui.Text7) c.setText("  FF   ");
+  for (context::Control& c : ui.Text1) c.setText(" 6.144V  ");
+  for (context::Control& c : ui.Text6) c.setText(" 6.144V  ");
+  for (context::Control& c : ui.Text4) c.setText("   FF   ");
+  for (context::Control& c : ui.Text5) c.setText("   FF   ");
+  for (context::Control& c : ui.Text7) c.setText("  FF   ");
   ui.Text8.setText("0xFF != 0xFF");
   ui.Label8[1].setCaption("RDTMP");
   ui.Text2[0].setText("6.120V ");

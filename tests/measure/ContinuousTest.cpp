@@ -11,15 +11,15 @@ namespace {
 using test::MonitorFixture;
 
 // A started program on the simulator with `boards` boards in the stack.
-app::Monitor& startWith(MonitorFixture& f, int boards) {
-  app::Monitor& m = f.startOnSimulator();
+context::Monitor& startWith(MonitorFixture& f, int boards) {
+  context::Monitor& m = f.startOnSimulator();
   m.ui.Combo1.setListIndex(boards - 1);
   return m;
 }
 
 TEST(ContinuousToggle, StartLocksTheCollidingControlsAndForcesBroadcastConversions) {
   MonitorFixture f;
-  app::Monitor& m = startWith(f, 3);
+  context::Monitor& m = startWith(f, 3);
   m.ui.Command4[1].raiseClick();
   m.stack.SINGLESHOTflag = 1;
   m.ui.Text1[4].setText(" 3.600V  ");
@@ -46,7 +46,7 @@ TEST(ContinuousToggle, StartLocksTheCollidingControlsAndForcesBroadcastConversio
 
 TEST(ContinuousToggle, StopZeroesTheStacksVoltsButKeepsTheRawCodes) {
   MonitorFixture f;
-  app::Monitor& m = startWith(f, 2);
+  context::Monitor& m = startWith(f, 2);
   m.ui.Command1[10].raiseClick();
   for (int r = 1; r <= 150; ++r) {
     m.stack.READINGvolts[r] = 3.5f;
@@ -74,7 +74,7 @@ TEST(ContinuousToggle, StopZeroesTheStacksVoltsButKeepsTheRawCodes) {
 
 TEST(Cycle, ThreeStepsPerBoardThenTheNextBoardAndTheMarkerFollows) {
   MonitorFixture f;
-  app::Monitor& m = startWith(f, 3);
+  context::Monitor& m = startWith(f, 3);
   m.ui.Command1[10].raiseClick();
   std::vector<int> visited;
   std::vector<int> markers;
@@ -92,7 +92,7 @@ TEST(Cycle, ThreeStepsPerBoardThenTheNextBoardAndTheMarkerFollows) {
 
 TEST(Cycle, OneBoardStaysOnBoardOneWithTheMarkerAt504) {
   MonitorFixture f;
-  app::Monitor& m = startWith(f, 1);
+  context::Monitor& m = startWith(f, 1);
   m.ui.Command1[10].raiseClick();
   for (int tick = 0; tick < 7; ++tick) {
     app::timerTick(m);
@@ -104,7 +104,7 @@ TEST(Cycle, OneBoardStaysOnBoardOneWithTheMarkerAt504) {
 
 TEST(Cycle, DatalogPassesTakeFourStepsAndWrapTheRing) {
   MonitorFixture f;
-  app::Monitor& m = startWith(f, 2);
+  context::Monitor& m = startWith(f, 2);
   m.datalog.DATACOLLECTflag = 1;
   m.datalog.SETpoint = 3;
   m.datalog.DATApoint = 4;  // one past the end of the ring
@@ -124,7 +124,7 @@ TEST(Cycle, DatalogPassesTakeFourStepsAndWrapTheRing) {
 
 TEST(Cycle, UntickingPecMatchOnlyTakesEffectAtTheNextTick) {
   MonitorFixture f;
-  app::Monitor& m = startWith(f, 1);
+  context::Monitor& m = startWith(f, 1);
   m.ui.Command1[10].raiseClick();
   m.stack.AUTORESTARTflag = 1;
   m.ui.Check_AUTO.setValue(0);
@@ -136,7 +136,7 @@ TEST(Cycle, UntickingPecMatchOnlyTakesEffectAtTheNextTick) {
 
 TEST(Cycle, NothingHappensWhileStopped) {
   MonitorFixture f;
-  app::Monitor& m = startWith(f, 2);
+  context::Monitor& m = startWith(f, 2);
   const auto before = f.script->written.size();
   app::timerTick(m);
   app::timerTick(m);

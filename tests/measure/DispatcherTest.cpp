@@ -10,7 +10,7 @@ using test::MonitorFixture;
 
 TEST(Dispatcher, StartAndPollButtonsSendTheirCommands) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   f.script->written.clear();
   for (int i = 0; i <= 4; ++i) m.ui.Command1[i].raiseClick();
   EXPECT_EQ(f.script->written,
@@ -20,19 +20,19 @@ TEST(Dispatcher, StartAndPollButtonsSendTheirCommands) {
 TEST(Dispatcher, ACellConversionStartBlanksTheVoltagesButKeepsTheReadings) {
   for (int button : {2, 3}) {
     MonitorFixture f;
-    app::Monitor& m = f.start();
+    context::Monitor& m = f.start();
     m.ui.Check5[button].setValue(button == 3 ? 1 : 0);  // broadcast or addressed alike
     m.stack.READINGvolts[1] = 3.6f;
-    for (app::Control& t : m.ui.Text1) t.setText(" 3.600V  ");
+    for (context::Control& t : m.ui.Text1) t.setText(" 3.600V  ");
     m.ui.Command1[button].raiseClick();
-    for (const app::Control& t : m.ui.Text1) EXPECT_EQ(t.text(), " 0.000V  ");
+    for (const context::Control& t : m.ui.Text1) EXPECT_EQ(t.text(), " 0.000V  ");
     EXPECT_EQ(m.stack.READINGvolts[1], 3.6f);
   }
 }
 
 TEST(Dispatcher, SingleShotReadsNeverRetryAndPutTheOptionBack) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   ASSERT_EQ(m.stack.AUTORESTARTflag, 1);
   m.stack.SINGLESHOTflag = 0;
   m.ui.Command1[6].raiseClick();
@@ -48,7 +48,7 @@ TEST(Dispatcher, SingleShotReadsNeverRetryAndPutTheOptionBack) {
 
 TEST(Dispatcher, IndicesOutsideTheButtonsDoNothing) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   const auto before = f.script->written.size();
   Command1_click(m, -1);
   Command1_click(m, 14);
@@ -58,7 +58,7 @@ TEST(Dispatcher, IndicesOutsideTheButtonsDoNothing) {
 
 TEST(Dispatcher, StopOfADatalogReportsTheTransferAndEnablesTheLastDatalog) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.datalog.DATACOLLECTflag = 1;
   m.datalog.DATApoint = 7;
   m.stack.CYCLEflag = 1;

@@ -9,19 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
-#include "app/Desktop.h"
+#include "context/Clock.h"
+#include "context/Desktop.h"
 
 namespace kestrav::test {
 
 struct ShownMessage {
   std::string text, title;
-  app::MessageButtons buttons;
-  app::MessageIcon icon;
-  app::MessageAnswer defaultButton;
+  context::MessageButtons buttons;
+  context::MessageIcon icon;
+  context::MessageAnswer defaultButton;
 };
 
-class FakeDesktop : public app::Desktop {
+class FakeDesktop : public context::Desktop {
  public:
   // The program's folder is a fresh temporary folder of its own, so files a
   // test makes the program write (the last datalog) never pile up anywhere.
@@ -37,7 +37,7 @@ class FakeDesktop : public app::Desktop {
   FakeDesktop& operator=(const FakeDesktop&) = delete;
 
   std::vector<ShownMessage> messages;
-  std::deque<app::MessageAnswer> answers;  // empty: the default button
+  std::deque<context::MessageAnswer> answers;  // empty: the default button
   std::vector<std::string> inputPrompts;
   std::deque<std::string> inputAnswers;  // empty: cancel (empty text)
   std::deque<std::optional<std::string>> saveAnswers;
@@ -45,11 +45,11 @@ class FakeDesktop : public app::Desktop {
   std::string folder = "/tmp";
   std::vector<int> quits;
 
-  app::MessageAnswer messageBox(const std::string& text, const std::string& title, app::MessageButtons buttons,
-                                app::MessageIcon icon, app::MessageAnswer defaultButton) override {
+  context::MessageAnswer messageBox(const std::string& text, const std::string& title, context::MessageButtons buttons,
+                                context::MessageIcon icon, context::MessageAnswer defaultButton) override {
     messages.push_back({text, title, buttons, icon, defaultButton});
     if (answers.empty()) return defaultButton;
-    const app::MessageAnswer a = answers.front();
+    const context::MessageAnswer a = answers.front();
     answers.pop_front();
     return a;
   }
@@ -74,7 +74,7 @@ class FakeDesktop : public app::Desktop {
   std::string ownFolder_;
 };
 
-class FixedClock : public app::Clock {
+class FixedClock : public context::Clock {
  public:
   std::chrono::system_clock::time_point when{std::chrono::seconds(1796652309)};  // 2026-12-07 14:05:09 UTC
   std::chrono::system_clock::time_point now() override { return when; }

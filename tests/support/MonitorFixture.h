@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/Events.h"
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 #include "link/ports/SimulatedPort.h"
 #include "sim/Simulator.h"
 #include "support/FakeDesktop.h"
@@ -16,15 +16,15 @@ struct MonitorFixture {
   std::shared_ptr<PortScript> script = std::make_shared<PortScript>();
   FakeDesktop desktop;
   FixedClock clock;
-  std::unique_ptr<app::Monitor> monitor;
+  std::unique_ptr<context::Monitor> monitor;
 
-  app::Monitor& build() {
-    monitor = std::make_unique<app::Monitor>(scriptedPort(script), desktop, clock);
+  context::Monitor& build() {
+    monitor = std::make_unique<context::Monitor>(scriptedPort(script), desktop, clock);
     app::wireMainWindow(*monitor);
     return *monitor;
   }
   // Builds, wires and loads the window; the script decides the identification.
-  app::Monitor& start() {
+  context::Monitor& start() {
     build();
     app::loadMainWindow(*monitor);
     return *monitor;
@@ -33,10 +33,10 @@ struct MonitorFixture {
   // The same on the simulator without real-time pacing; the script still
   // records every string written.
   std::shared_ptr<sim::Simulator> simulator;
-  app::Monitor& startOnSimulator(sim::SimOptions options = {}) {
+  context::Monitor& startOnSimulator(sim::SimOptions options = {}) {
     simulator = std::make_shared<sim::Simulator>(std::move(options));
     auto port = std::make_unique<RecordingPort>(std::make_unique<link::SimulatedPort>(simulator, false), script);
-    monitor = std::make_unique<app::Monitor>(std::move(port), desktop, clock);
+    monitor = std::make_unique<context::Monitor>(std::move(port), desktop, clock);
     app::wireMainWindow(*monitor);
     app::loadMainWindow(*monitor);
     return *monitor;

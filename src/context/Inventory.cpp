@@ -1,9 +1,9 @@
 // The main window's controls as the window opens: names, indices, captions,
 // tool tips, initial texts and states.
 
-#include "app/MainWindowModel.h"
+#include "context/MainWindowModel.h"
 
-namespace kestrav::app {
+namespace kestrav::context {
 
 namespace {
 
@@ -351,4 +351,4 @@ void MainWindowModel::setFocus(Control& c) {
   if (focused_ == &c) c.raiseGotFocus();
 }
 
-}  // namespace kestrav::app
+}  // namespace kestrav::context

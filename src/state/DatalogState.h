@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrav::datalog {
+namespace kestrav::state {
 
 // The sample ring: texts indexed by board (0..10), column (0..30) and sample
 // point (0..1000); point 0 and columns 21..30 are never written.
@@ -46,4 +46,4 @@ struct DatalogState {
   SampleStore DATAlog;
 };
 
-}  // namespace kestrav::datalog
+}  // namespace kestrav::state

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrav::app {
+namespace kestrav::context {
 
 // Colours are 0xBBGGRR. This value stands for the system's window colour.
 constexpr std::uint32_t kWindowBackground = 0x80000005u;
@@ -167,4 +167,4 @@ class Control {
   IndexHandler lostFocus_;
 };
 
-}  // namespace kestrav::app
+}  // namespace kestrav::context

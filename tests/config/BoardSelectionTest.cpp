@@ -10,7 +10,7 @@ using test::MonitorFixture;
 
 TEST(StackSize, ShrinkingBelowTheSelectedBoardSelectsTheLastBoard) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.ui.Combo1.setListIndex(9);
   m.ui.Command4[4].raiseClick();
   EXPECT_EQ(m.stack.BRDnumber, 4);
@@ -35,7 +35,7 @@ TEST(StackSize, ShrinkingBelowTheSelectedBoardSelectsTheLastBoard) {
 
 TEST(BoardLabels, BoardOneAndBoardTenSpellings) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.ui.Combo1.setListIndex(9);
   m.ui.Command4[9].raiseClick();
   EXPECT_EQ(m.ui.Label1.text(), "B O A R D # 1 0");
@@ -50,7 +50,7 @@ TEST(BoardLabels, BoardOneAndBoardTenSpellings) {
 
 TEST(Address, ChangingTheSelectedBoardsAddressRewritesButtonAndHeading) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.ui.Combo1.setListIndex(9);
   m.ui.Command4[1].raiseClick();
   EXPECT_EQ(m.ui.Combo2.listIndex(), 2);
@@ -63,7 +63,7 @@ TEST(Address, ChangingTheSelectedBoardsAddressRewritesButtonAndHeading) {
 
 TEST(Broadcast, BoxesStoreIntoTheSelectedBoardAndCarryOverOnSelection) {
   MonitorFixture f;
-  app::Monitor& m = f.start();
+  context::Monitor& m = f.start();
   m.ui.Combo1.setListIndex(3);
   m.ui.Check5[5].setValue(1);
   EXPECT_EQ(m.stack.board[0].BCASTflag[5], 1);

@@ -6,15 +6,15 @@
 #include <memory>
 #include <string>
 
-#include "app/Clock.h"
-#include "app/Desktop.h"
-#include "app/MainWindowModel.h"
-#include "datalog/DatalogState.h"
+#include "context/Clock.h"
+#include "context/Desktop.h"
+#include "context/MainWindowModel.h"
+#include "state/DatalogState.h"
 #include "link/BridgeLink.h"
 #include "link/PecTable.h"
 #include "state/BoardStack.h"
 
-namespace kestrav::app {
+namespace kestrav::context {
 
 struct Monitor {
   Monitor(std::unique_ptr<link::BridgePort> port, Desktop& desktop, Clock& clock);
@@ -24,7 +24,7 @@ struct Monitor {
   state::BoardStack stack;
   link::BridgeLink link;
   link::PecTable pecTable;
-  datalog::DatalogState datalog;
+  state::DatalogState datalog;
   MainWindowModel ui;
   Desktop& desktop;
   Clock& clock;
@@ -46,4 +46,4 @@ struct Monitor {
   int exitStatus_ = 0;
 };
 
-}  // namespace kestrav::app
+}  // namespace kestrav::context

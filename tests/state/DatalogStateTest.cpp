@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "datalog/DatalogState.h"
+#include "state/DatalogState.h"
 
-namespace kestrav::datalog {
+namespace kestrav::state {
 namespace {
 
 TEST(SampleStore, EveryCellIsItsOwnAndStartsEmpty) {
@@ -18,4 +18,4 @@ TEST(SampleStore, EveryCellIsItsOwnAndStartsEmpty) {
 }
 
 }  // namespace
-}  // namespace kestrav::datalog
+}  // namespace kestrav::state

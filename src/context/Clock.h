@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-namespace kestrav::app {
+namespace kestrav::context {
 
 class Clock {
  public:
@@ -16,4 +16,4 @@ class SystemClock : public Clock {
   std::chrono::system_clock::time_point now() override { return std::chrono::system_clock::now(); }
 };
 
-}  // namespace kestrav::app
+}  // namespace kestrav::context

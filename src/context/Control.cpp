@@ -1,8 +1,8 @@
-#include "app/Control.h"
+#include "context/Control.h"
 
 #include <utility>
 
-namespace kestrav::app {
+namespace kestrav::context {
 
 Control::Control(ControlKind kind, std::string name, int index)
     : kind_(kind), name_(std::move(name)), index_(index) {}
@@ -103,4 +103,4 @@ void Control::raiseLostFocus() {
   if (lostFocus_) lostFocus_(index_);
 }
 
-}  // namespace kestrav::app
+}  // namespace kestrav::context

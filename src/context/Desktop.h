@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace kestrav::app {
+namespace kestrav::context {
 
 // Title of a message box that names none.
 inline constexpr const char* kDefaultMessageTitle = "KESTRAV-2 Stack Monitor";
@@ -43,4 +43,4 @@ class Desktop {
   virtual void quit(int status) = 0;
 };
 
-}  // namespace kestrav::app
+}  // namespace kestrav::context

@@ -2,9 +2,9 @@
 
 #include <set>
 
-#include "app/MainWindowModel.h"
+#include "context/MainWindowModel.h"
 
-namespace kestrav::app {
+namespace kestrav::context {
 namespace {
 
 TEST(Inventory, EveryControlIsRegisteredOnceUnderAUniqueName) {
@@ -72,4 +72,4 @@ TEST(Inventory, CaptionsToolTipsAndStatesTheWindowOpensWith) {
 }
 
 }  // namespace
-}  // namespace kestrav::app
+}  // namespace kestrav::context

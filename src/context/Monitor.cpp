@@ -1,8 +1,8 @@
-#include "app/Monitor.h"
+#include "context/Monitor.h"
 
 #include <utility>
 
-namespace kestrav::app {
+namespace kestrav::context {
 
 Monitor::Monitor(std::unique_ptr<link::BridgePort> port, Desktop& d, Clock& c)
     : link(std::move(port)), desktop(d), clock(c) {}
@@ -15,4 +15,4 @@ void Monitor::end(int status) {
   desktop.quit(status);
 }
 
-}  // namespace kestrav::app
+}  // namespace kestrav::context

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Control.h"
+#include "context/Control.h"
 
-namespace kestrav::app {
+namespace kestrav::context {
 
 inline constexpr const char* kWindowCaption = "ZAZUVER KESTRAV-2 HEV BATTERY MONITOR MINI GUI";
 inline constexpr const char* kVersionText = "MARLOW_KESTRAV_2_GUI_V_05152008";
@@ -125,4 +125,4 @@ struct MainWindowModel {
   Control* focused_ = nullptr;
 };
 
-}  // namespace kestrav::app
+}  // namespace kestrav::context

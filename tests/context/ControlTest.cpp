@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/MainWindowModel.h"
+#include "context/MainWindowModel.h"
 #include "support/MonitorFixture.h"
 
-namespace kestrav::app {
+namespace kestrav::context {
 namespace {
 
 TEST(Control, CheckBoxRaisesClickOnlyWhenItsValueChanges) {
@@ -92,4 +92,4 @@ TEST(Control, TheIoModeLegendCannotBeChanged) {
 }
 
 }  // namespace
-}  // namespace kestrav::app
+}  // namespace kestrav::context
