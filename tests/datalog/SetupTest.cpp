@@ -189,7 +189,8 @@ TEST(NewSetup, NoAsksForTheIntervalAgainAndKeepsTheFile) {
 }
 
 TEST(NewSetup, ACancelledFileDialogOrAnOversizedCountChangesNothing) {
-  for (const char* typed : {"", "30000", "1e40", "99999999999999999999999999999999999999999"}) {
+  const std::string beyondDouble = "1" + std::string(400, '0');
+  for (const char* typed : {"", "30000", "1e40", "99999999999999999999999999999999999999999", beyondDouble.c_str()}) {
     MonitorFixture f;
     context::Monitor& m = f.start();
     state::DatalogState& d = m.datalog;
