@@ -190,11 +190,14 @@ void mnuCreateNewSetup_Click(Monitor& m) {
     abandonSetup(m);
     return;
   }
-  const std::optional<std::string> file = m.desktop.saveFileDialog(kFileFilter);
+  // The dialog opens on its last file name: the last datalog written at
+  // STOP, or the file chosen before.
+  const std::optional<std::string> file = m.desktop.saveFileDialog(kFileFilter, m.ui.CommonDialog1.text());
   if (!file) {
     SET_collect_BUTTONS(m);
     return;
   }
+  m.ui.CommonDialog1.setText(*file);
   while (askInterval(m, *file) == IntervalOutcome::AskAgain) {
   }
 }

@@ -304,6 +304,25 @@ TEST(NewSetup, AnAbandonedSetupKeepsTheAcceptedFileIntervalAndRing) {
   }
 }
 
+TEST(NewSetup, TheSaveDialogOffersTheLastDatalogAfterAStop) {
+  test::pinLocalTimeToUtc();
+  MonitorFixture f;
+  context::Monitor& m = f.start();
+  test::scriptAcceptedSetup(f.desktop, "/data/run.xls", "10");
+  mnuCreateNewSetup_Click(m);
+  ASSERT_EQ(f.desktop.suggestedPaths, std::vector<std::string>{""});
+  test::scriptAcceptedSetup(f.desktop, "/data/run2.xls", "10");
+  mnuCreateNewSetup_Click(m);
+  EXPECT_EQ(f.desktop.suggestedPaths.back(), "/data/run.xls") << "the file chosen before";
+
+  m.ui.Command1[12].raiseClick();  // STOP writes the last datalog
+  ASSERT_FALSE(m.datalog.LastDATAlog.empty());
+  f.desktop.answers = {MessageAnswer::Yes};
+  f.desktop.saveAnswers = {std::nullopt};
+  mnuCreateNewSetup_Click(m);
+  EXPECT_EQ(f.desktop.suggestedPaths.back(), m.datalog.LastDATAlog);
+}
+
 TEST(PreviousSetup, OfferedOnlyOnceADatalogHasStartedAndReusesItsRing) {
   MonitorFixture f;
   context::Monitor& m = f.start();
