@@ -3,6 +3,7 @@
 #include <deque>
 #include <optional>
 
+#include "commands/ReadFlags.h"
 #include "datalog/Collection.h"
 #include "datalog/DatalogScript.h"
 #include "datalog/Setup.h"
@@ -321,6 +322,25 @@ TEST(NewSetup, TheSaveDialogOffersTheLastDatalogAfterAStop) {
   f.desktop.saveAnswers = {std::nullopt};
   mnuCreateNewSetup_Click(m);
   EXPECT_EQ(f.desktop.suggestedPaths.back(), m.datalog.LastDATAlog);
+}
+
+TEST(DatalogToggle, AReadGivingUpStopsTheCycleAndTheButtonOffersToResume) {
+  MonitorFixture f;
+  context::Monitor& m = f.start();
+  test::scriptAcceptedSetup(f.desktop, "/data/run.xls", "10");
+  mnuCreateNewSetup_Click(m);
+  ASSERT_EQ(m.ui.Command1[11].text(), "PAUSE D-LOG");
+  // Every flag reply arrives whole with a wrong PEC.
+  f.script->responder = [](const std::string&) { return std::string("810400000001"); };
+  commands::RDFLG_ADDRESSABLE_PEC(m);
+  ASSERT_EQ(f.desktop.messages.back().text.rfind("Excessive READ FLAG", 0), 0u);
+  EXPECT_EQ(m.stack.OnOff, 0);
+  EXPECT_EQ(m.ui.Command1[11].text(), "START D-LOG");
+  EXPECT_TRUE(m.ui.Command1[11].visible());
+
+  m.ui.Command1[11].raiseClick();  // resumes the datalog
+  EXPECT_EQ(m.stack.OnOff, 1);
+  EXPECT_EQ(m.ui.Command1[11].text(), "PAUSE D-LOG");
 }
 
 TEST(PreviousSetup, OfferedOnlyOnceADatalogHasStartedAndReusesItsRing) {
