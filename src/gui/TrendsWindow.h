@@ -45,7 +45,7 @@ inline constexpr std::array<TrendSpan, 5> kTrendSpans{{
 
 // Points a cell's line is drawn with at most; longer spans are thinned with
 // their extremes kept.
-inline constexpr std::size_t kMaxPointsPerSeries = 2000;
+inline constexpr std::size_t kMaxPointsPerSeries = 800;
 
 class TrendsWindow : public QWidget {
   Q_OBJECT

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include "app/Events.h"
 #include "history/HistoryStore.h"
+#include "history/Tracing.h"
 #include "history/TrafficLog.h"
 #include "history/TransactionTap.h"
 #include "support/MonitorFixture.h"
@@ -74,6 +78,26 @@ TEST(MonitorFeed, CorruptedRepliesAreCountedAsMismatches) {
   m.ui.Command1[8].raiseClick();  // READ FLAG: single shot, accepted and shown red
   EXPECT_EQ(fed.traffic.counts().mismatches, 1u);
   EXPECT_EQ(fed.traffic.entriesAfter(0).back().verdict, PecVerdict::Mismatch);
+}
+
+TEST(MonitorFeed, TracingAttachesInOneCallAndDetachesWhenItGoes) {
+  test::MonitorFixture f;
+  context::Monitor& m = f.startOnSimulator();
+  const std::string path = testing::TempDir() + "kestrav-tracing-test.tsv";
+  std::string error;
+  auto tracing = Tracing::start(m, path, error);
+  ASSERT_TRUE(tracing) << error;
+  m.ui.Command1[9].raiseClick();  // READ TEMP
+  tracing.reset();
+  m.ui.Command1[9].raiseClick();  // not traced any more
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("\tMSxT81T08RRRRRRX\t16\t16\t"), std::string::npos) << lines[0];
+  EXPECT_EQ(lines[0].substr(lines[0].size() - 6), "\tmatch");
+  EXPECT_FALSE(Tracing::start(m, "/nonexistent-folder/t.tsv", error));
+  std::remove(path.c_str());
 }
 
 }  // namespace
