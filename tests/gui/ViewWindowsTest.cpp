@@ -62,10 +62,16 @@ struct SimulatedRun {
   }
 };
 
+// Full size to look at, and 800 pixels wide as the README shows it (docs/).
 void saveScreenshot(QWidget& w, const QString& name) {
   w.show();
   QApplication::processEvents();
-  EXPECT_TRUE(w.grab().save(WindowTest::artifactPath(name)));
+  const QPixmap shot = w.grab();
+  EXPECT_TRUE(shot.save(WindowTest::artifactPath(name + ".png")));
+  const QImage small = shot.scaledToWidth(800, Qt::SmoothTransformation)
+                           .toImage()
+                           .convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+  EXPECT_TRUE(small.save(WindowTest::artifactPath(name + "-small.png"), "PNG", 9));
 }
 
 TEST(TrendsWindow, ChartAndTableShowWhatTheStoreHolds) {
@@ -98,7 +104,7 @@ TEST(TrendsWindow, ChartAndTableShowWhatTheStoreHolds) {
   EXPECT_EQ(t->item(2, 5)->text(), QString::number(static_cast<double>(s.total), 'f', 3));
   EXPECT_EQ(w.stackTotalLabel()->text(),
             QString("STACK TOTAL   %1 V").arg(static_cast<double>(*run.history.stackTotal()), 0, 'f', 3));
-  saveScreenshot(w, "trends-window.png");
+  saveScreenshot(w, "trends-window");
 }
 
 TEST(TrendsWindow, SpreadAboveTheThresholdMarksTheBoardAndTenCellModeShowsTen) {
@@ -160,7 +166,7 @@ TEST(TrafficWindow, LinesFiltersPauseAndCopy) {
                                          .arg(counts.transactions)
                                          .arg(counts.mismatches)
                                          .arg(counts.incomplete));
-  saveScreenshot(w, "traffic-window.png");
+  saveScreenshot(w, "traffic-window");
 
   w.setAddressFilter("83");
   ASSERT_GT(w.model()->rowCount(), 0);
