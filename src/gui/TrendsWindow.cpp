@@ -231,7 +231,7 @@ void TrendsWindow::setBoard(int board) {
 void TrendsWindow::setSpan(int spanIndex) {
   spanIndex_ = std::clamp(spanIndex, 0, static_cast<int>(kTrendSpans.size()) - 1);
   if (spanBox_->currentIndex() != spanIndex_) spanBox_->setCurrentIndex(spanIndex_);
-  drawnRevision_ = ~std::uint64_t{0};
+  drawnRevision_ = ~std::uint64_t{0};  // the span figures of the table change too
   refresh();
 }
 
@@ -348,9 +348,20 @@ void TrendsWindow::redrawTable() {
         QString::number(static_cast<double>(s.mean), 'f', 3),
         QString::number(static_cast<double>(s.total), 'f', 3),
     };
+    // What the board did over the chosen span, for whoever rests the pointer on its row.
+    const QString overSpan =
+        s.count == 0 ? QString("No reading in the chosen span")
+                     : QString("Over the chosen span (%1 readings): lowest %2 V, highest %3 V, mean %4 V, "
+                               "largest spread %5 mV")
+                           .arg(s.count)
+                           .arg(static_cast<double>(s.spanMin), 0, 'f', 3)
+                           .arg(static_cast<double>(s.spanMax), 0, 'f', 3)
+                           .arg(static_cast<double>(s.spanMean), 0, 'f', 3)
+                           .arg(static_cast<double>(s.spanMaxSpreadMv), 0, 'f', 1);
     for (int c = 0; c < kColumns; ++c) {
       QTableWidgetItem* item = table_->item(row, c);
       item->setText(texts[c]);
+      item->setToolTip(overSpan);
       item->setBackground(marked ? QBrush(kMarkedRow) : QBrush());
       item->setTextAlignment(c == kBoard ? (Qt::AlignLeft | Qt::AlignVCenter) : (Qt::AlignRight | Qt::AlignVCenter));
     }

@@ -102,6 +102,7 @@ TEST(TrendsWindow, ChartAndTableShowWhatTheStoreHolds) {
   EXPECT_EQ(t->item(2, 1)->text(), QString("CELL%1  %2 V").arg(s.lowestCell).arg(static_cast<double>(s.lowest), 0, 'f', 3));
   EXPECT_EQ(t->item(2, 3)->text(), QString::number(static_cast<double>(s.spreadMv()), 'f', 1));
   EXPECT_EQ(t->item(2, 5)->text(), QString::number(static_cast<double>(s.total), 'f', 3));
+  EXPECT_TRUE(t->item(2, 0)->toolTip().startsWith("Over the chosen span (200 readings): lowest "));
   EXPECT_EQ(w.stackTotalLabel()->text(),
             QString("STACK TOTAL   %1 V").arg(static_cast<double>(*run.history.stackTotal()), 0, 'f', 3));
   saveScreenshot(w, "trends-window");
