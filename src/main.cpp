@@ -14,6 +14,11 @@
 #include "gui/PortChoice.h"
 #include "gui/QtDesktop.h"
 #include "gui/Run.h"
+#include "gui/ViewWindows.h"
+#include "history/HistoryStore.h"
+#include "history/TraceWriter.h"
+#include "history/TrafficLog.h"
+#include "history/TransactionTap.h"
 
 int main(int argc, char** argv) {
   using namespace kestrav;
@@ -33,6 +38,17 @@ int main(int argc, char** argv) {
       break;
   }
 
+  // Before the window system, so that a bad path is told without a display.
+  std::unique_ptr<history::TraceWriter> trace;
+  if (!line.options.tracePath.empty()) {
+    std::string error;
+    trace = history::TraceWriter::open(line.options.tracePath, error);
+    if (!trace) {
+      std::cerr << "kestrav-gui: " << error << '\n';
+      return 2;
+    }
+  }
+
   QApplication qapp(argc, argv);
   QApplication::setApplicationName("kestrav-gui");
   QApplication::setApplicationVersion(KESTRAV_VERSION);
@@ -40,7 +56,17 @@ int main(int argc, char** argv) {
 
   gui::QtDesktop desktop;
   context::SystemClock clock;
+  // What the View windows and --trace show; they outlive the monitor that feeds them.
+  history::HistoryStore history;
+  history::TrafficLog traffic;
+  history::TransactionTap tap(clock);
+  tap.add(traffic);
+  if (trace) tap.add(*trace);
   context::Monitor monitor(gui::makePort(line.options), desktop, clock);
+  monitor.link.setObserver(&tap);
+  monitor.readingObserver = &history;
   gui::MainWindow window(monitor);
+  gui::ViewWindows views(history, traffic, clock);
+  views.addMenuTo(window);
   return gui::runWindow(monitor, window, desktop, gui::portName(line.options), std::cerr);
 }

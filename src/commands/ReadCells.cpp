@@ -1,6 +1,7 @@
 #include "commands/ReadCells.h"
 
 #include "commands/PecVerification.h"
+#include "context/ReadingReports.h"
 #include "display/ReadingDisplays.h"
 #include "link/CommandStrings.h"
 #include "state/HexText.h"
@@ -56,6 +57,7 @@ void RDCV_ADDRESSABLE_PEC(context::Monitor& m) {
     storeReading(s, state::cellReading(target, 2 * p), secondPackedReading(reply, firstByte));
   }
   s.RDCVflag = 1;
+  context::reportAcceptedRead(m, state::ReadCommand::RDCV, target);
   display::Single_12CELL_Display(m);
 }
 

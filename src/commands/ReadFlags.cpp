@@ -1,6 +1,7 @@
 #include "commands/ReadFlags.h"
 
 #include "commands/PecVerification.h"
+#include "context/ReadingReports.h"
 #include "display/ReadingDisplays.h"
 #include "link/CommandStrings.h"
 #include "link/ReplyBytes.h"
@@ -17,6 +18,7 @@ void RDFLG_ADDRESSABLE_PEC(context::Monitor& m) {
   // classification's business.
   for (std::size_t k = 0; k < target.FLGRread.size(); ++k)
     target.FLGRread[k] = state::hexByte(link::pairValue(reply, 4 + 2 * k));
+  context::reportAcceptedRead(m, state::ReadCommand::RDFLG, link::readTargetBoard(s));
   display::UPDATE_RDFLG_Display(m);
 }
 

@@ -1,6 +1,7 @@
 #include "commands/ReadTemps.h"
 
 #include "commands/PecVerification.h"
+#include "context/ReadingReports.h"
 #include "commands/ReadCells.h"
 #include "display/ReadingDisplays.h"
 #include "link/CommandStrings.h"
@@ -23,6 +24,7 @@ void RDTMP_ADDRESSABLE_PEC(context::Monitor& m) {
   storeReading(s, state::temperatureReading(target, kETMP1), firstPackedReading(reply, kExternalBytes));
   storeReading(s, state::temperatureReading(target, kETMP2), secondPackedReading(reply, kExternalBytes));
   storeReading(s, state::temperatureReading(target, kITMP), firstPackedReading(reply, kInternalBytes));
+  context::reportAcceptedRead(m, state::ReadCommand::RDTMP, target);
   display::UPDATE_RDTMP_Display(m);
 }
 

@@ -9,6 +9,7 @@
 #include "context/Clock.h"
 #include "context/Desktop.h"
 #include "context/MainWindowModel.h"
+#include "context/ReadingObserver.h"
 #include "state/DatalogState.h"
 #include "link/BridgeLink.h"
 #include "link/PecTable.h"
@@ -31,6 +32,9 @@ struct Monitor {
   MainWindowModel ui;
   Desktop& desktop;
   Clock& clock;
+
+  // Who keeps the history of accepted readings; nullptr for nobody.
+  ReadingObserver* readingObserver = nullptr;
 
   // The nine characters of the last identification.
   std::string identification;

@@ -1,5 +1,6 @@
 #include "display/CellStatus.h"
 
+#include "context/ReadingReports.h"
 #include "display/CellStatusCodes.h"
 #include "state/HexText.h"
 
@@ -102,6 +103,7 @@ void DISPLAY_CELLstatus(Monitor& m) {
       const int i = state::statusIndex(b, n);
       m.ui.Shape1[i].setFillColor(cellStatusCode(s.CELLstatus[i]).colour);
     }
+  context::reportStatuses(m);
 
   // While a cycle runs the symbols follow the selected board only on the
   // pass that has just read it; otherwise they would flicker between boards.

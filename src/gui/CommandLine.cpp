@@ -78,6 +78,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
       }
       c.options.port = PortKind::Simulator;
       simulateGiven = true;
+    } else if (name == "--trace") {
+      const auto path = value();
+      if (!path || path->empty()) return fail("--trace needs the path of a file");
+      c.options.tracePath = *path;
     } else {
       return fail("unknown option " + std::string(a));
     }
@@ -89,13 +93,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 std::string usageText(const std::string& program) {
   return "Usage: " + program +
-         " [--port PATH [--baud N] | --simulate[=N]]\n"
+         " [--port PATH [--baud N] | --simulate[=N]] [--trace FILE]\n"
          "Monitor for a stack of up to ten KESTRAV-2 battery-monitor boards.\n"
          "\n"
          "  (no option)      the bridge on the first FTDI USB device\n"
          "  --port PATH      the bridge on a serial tty such as /dev/ttyUSB0\n"
          "  --baud N         its baud rate (default 115200)\n"
          "  --simulate[=N]   the built-in simulator with N boards (default 10)\n"
+         "  --trace FILE     write every bridge transaction to FILE, one line each\n"
          "  --help           show this text\n"
          "  --version        show the version\n";
 }

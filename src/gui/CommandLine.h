@@ -1,6 +1,7 @@
 #pragma once
-// The command line of kestrav-gui. The options only choose what stands in
-// for the bridge ("device 0"); nothing else of the program is configurable.
+// The command line of kestrav-gui. The options choose what stands in for
+// the bridge ("device 0") and where a trace of the bridge traffic goes;
+// nothing else of the program is configurable.
 // No Qt here: the line is read before the window system starts, so that
 // --help and --version work without a display.
 
@@ -16,6 +17,7 @@ struct Options {
   std::string path;     // the tty of PortKind::Serial
   int baud = 115200;    // of PortKind::Serial
   int boards = 10;      // chips of PortKind::Simulator
+  std::string tracePath;  // --trace FILE: every bridge transaction, one line each; empty for none
 };
 
 enum class Action { Run, Help, Version, Error };

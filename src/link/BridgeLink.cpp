@@ -24,9 +24,22 @@ std::size_t BridgeLink::transaction(std::string_view command, int readMs, int wr
   return got;
 }
 
+void BridgeLink::report(std::string_view command, const char* buffer, std::size_t requested, std::size_t got,
+                        std::optional<ReadCommand> read) const {
+  if (observer_ == nullptr) return;
+  Transaction t;
+  t.written.assign(command);
+  t.requested = requested;
+  t.received = got;
+  t.reply.assign(buffer, got);
+  t.read = read;
+  observer_->transactionDone(t);
+}
+
 std::string BridgeLink::identify() {
   std::string buffer(kIdentifyBufferSize, ' ');
-  transaction("IZ", kIdentifyReadMs, kIdentifyWriteMs, buffer.data(), kIdentifyRequested);
+  const std::size_t got = transaction("IZ", kIdentifyReadMs, kIdentifyWriteMs, buffer.data(), kIdentifyRequested);
+  report("IZ", buffer.data(), kIdentifyRequested, got, std::nullopt);
   return buffer;
 }
 
@@ -38,7 +51,8 @@ void BridgeLink::send(std::string_view command) {
   // Starts and polls carry only "S" tokens and read nothing.
   const std::size_t answered = 2 * static_cast<std::size_t>(std::count(command.begin(), command.end(), 'T'));
   std::string scratch(answered, '\0');
-  transaction(command, kCommandTimeoutMs, kCommandTimeoutMs, scratch.data(), answered);
+  const std::size_t got = transaction(command, kCommandTimeoutMs, kCommandTimeoutMs, scratch.data(), answered);
+  report(command, scratch.data(), answered, got, std::nullopt);
 }
 
 std::size_t BridgeLink::read(ReadCommand c, std::string_view command) {
@@ -50,6 +64,7 @@ std::size_t BridgeLink::read(ReadCommand c, std::string_view command) {
       transaction(command, kCommandTimeoutMs, kCommandTimeoutMs, incoming.data(), buffer.size());
   buffer.replace(0, got, incoming, 0, got);
   received_[state::index(c)] = got;
+  report(command, incoming.data(), buffer.size(), got, c);
   return got;
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "link/BridgePort.h"
+#include "link/TransactionObserver.h"
 #include "state/BoardStack.h"
 
 namespace kestrav::link {
@@ -53,13 +54,20 @@ class BridgeLink {
 
   BridgePort& port() { return *port_; }
 
+  // Who hears of every transaction; nullptr (the default) for nobody. The
+  // observer must outlive the link or be removed first.
+  void setObserver(TransactionObserver* observer) { observer_ = observer; }
+
  private:
   std::size_t transaction(std::string_view command, int readMs, int writeMs, char* buffer,
                           std::size_t requested);
+  void report(std::string_view command, const char* buffer, std::size_t requested, std::size_t got,
+              std::optional<ReadCommand> read) const;
 
   std::unique_ptr<BridgePort> port_;
   std::array<std::string, state::kReadCommands> replies_;
   std::array<std::size_t, state::kReadCommands> received_{};
+  TransactionObserver* observer_ = nullptr;
 };
 
 }  // namespace kestrav::link

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <regex>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -146,6 +148,84 @@ TEST(GuiProcess, HelpAndVersionNeedNoDisplayAndBadOptionsAreRefused) {
   o = runGui({"--port", "--simulate"}, 10s);
   EXPECT_EQ(o.status, 2);
   EXPECT_EQ(o.err.rfind("kestrav-gui: --port needs", 0), 0u) << o.err;
+}
+
+// kestrav-sim on its pty, for as long as the object lives.
+class SimProcess {
+ public:
+  explicit SimProcess(const std::vector<std::string>& args) {
+    int out[2];
+    if (pipe(out) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], 1);
+      close(out[0]);
+      std::vector<char*> argv{const_cast<char*>(KESTRAV_SIM_PATH)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(KESTRAV_SIM_PATH, argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    // The first line is the terminal's path.
+    char c = 0;
+    while (read(out[0], &c, 1) == 1 && c != '\n') path_ += c;
+    out_ = out[0];
+  }
+  ~SimProcess() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (out_ >= 0) close(out_);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::string path_;
+};
+
+std::vector<std::string> fields(const std::string& line) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+    out.push_back(line.substr(start, tab - start));
+  out.push_back(line.substr(start));
+  return out;
+}
+
+TEST(GuiProcess, TraceWritesEveryTransactionOverTheSimulatorsPty) {
+  SimProcess sim({"--boards", "2"});
+  ASSERT_EQ(sim.path().rfind("/dev/pts/", 0), 0u) << sim.path();
+  const std::string trace = testing::TempDir() + "kestrav-gui-trace-" + std::to_string(getpid()) + ".tsv";
+  const Outcome o = runGui({"--port", sim.path(), "--trace", trace}, 3s);
+  EXPECT_FALSE(o.exited) << "ended with status " << o.status << ": " << o.err;
+
+  // Killed while running: the lines written so far are all there, whole.
+  std::ifstream in(trace);
+  std::vector<std::string> got;
+  for (std::string line; std::getline(in, line);) got.push_back(line);
+  ASSERT_GE(got.size(), 2u);  // the load's identification and at least one tick's
+  const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d)");
+  for (const std::string& line : got) {
+    const std::vector<std::string> f = fields(line);
+    ASSERT_EQ(f.size(), 6u) << line;
+    EXPECT_TRUE(std::regex_match(f[0], iso)) << f[0];
+    EXPECT_EQ(f[1], "IZ");
+    EXPECT_EQ(f[2], "50");
+    EXPECT_EQ(f[4].rfind("KESTRAV-2", 0), 0u) << f[4];
+    EXPECT_EQ(f[5], "");  // no PEC verdict for the identification
+  }
+  std::remove(trace.c_str());
+}
+
+TEST(GuiProcess, TraceToAPlaceThatCannotBeWrittenIsRefusedBeforeAnyWindow) {
+  const Outcome o = runGui({"--simulate", "--trace", "/nonexistent-folder/trace.tsv"}, 10s);
+  ASSERT_TRUE(o.exited);
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.err.rfind("kestrav-gui: cannot write /nonexistent-folder/trace.tsv: ", 0), 0u) << o.err;
 }
 
 }  // namespace

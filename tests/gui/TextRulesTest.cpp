@@ -103,6 +103,10 @@ TEST(CommandLine, ChoosesTheBridge) {
   EXPECT_EQ(c.options.port, PortKind::Simulator);
   EXPECT_EQ(c.options.boards, 10);
   EXPECT_EQ(parseCommandLine({"--simulate=3"}).options.boards, 3);
+  EXPECT_EQ(parseCommandLine({"--simulate", "--trace", "/tmp/t.tsv"}).options.tracePath, "/tmp/t.tsv");
+  EXPECT_EQ(parseCommandLine({"--trace=out.tsv", "--port", "x"}).options.tracePath, "out.tsv");
+  EXPECT_EQ(parseCommandLine({"--trace"}).action, Action::Error);
+  EXPECT_EQ(parseCommandLine({"--trace="}).action, Action::Error);
 
   EXPECT_EQ(parseCommandLine({"--port", "x", "--help"}).action, Action::Help);
   EXPECT_EQ(parseCommandLine({"--version"}).action, Action::Version);
