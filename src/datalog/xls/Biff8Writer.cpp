@@ -161,17 +161,23 @@ class SstWriter {
   unsigned id_ = kSST;
 };
 
-// Texts numbered in order of first use, with the count of uses.
+// The workbook's texts numbered in order of first use, with the count of
+// uses.
 struct SharedStrings {
-  std::unordered_map<std::string, std::uint32_t> index;
-  std::vector<const std::string*> order;
+  explicit SharedStrings(const Workbook& book) : index(book.textCount(), kUnused) {}
+  static constexpr std::uint32_t kUnused = 0xFFFFFFFFu;
+  std::vector<std::uint32_t> index;  // by the workbook's text index
+  std::vector<std::uint32_t> order;  // workbook text indices
   std::uint32_t references = 0;
 
-  std::uint32_t add(const std::string& text) {
+  std::uint32_t add(std::uint32_t text) {
     ++references;
-    auto [it, inserted] = index.try_emplace(text, static_cast<std::uint32_t>(order.size()));
-    if (inserted) order.push_back(&it->first);
-    return it->second;
+    std::uint32_t& i = index[text];
+    if (i == kUnused) {
+      i = static_cast<std::uint32_t>(order.size());
+      order.push_back(text);
+    }
+    return i;
   }
 };
 
@@ -220,7 +226,7 @@ void putGlobals(Bytes& out, const Workbook& book, const SharedStrings& sst, std:
   }
   std::vector<XlString> strings;
   strings.reserve(sst.order.size());
-  for (const std::string* s : sst.order) strings.push_back(toXlString(*s));
+  for (const std::uint32_t s : sst.order) strings.push_back(toXlString(book.text(s)));
   SstWriter(out).write(sst.references, strings);
   putRecord(out, kEOF, {});
 }
@@ -269,6 +275,15 @@ void putDimensions(Bytes& out, const Workbook& book) {
   putRecord(out, kDimensions, d);
 }
 
+// Room for the whole stream: every cell's record and, for the globals in
+// front, every text twice over (UTF-16) and the fixed records.
+std::size_t streamEstimate(const Workbook& book) {
+  std::size_t n = 64 * 1024;
+  for (int r = 0; r < book.rowCount(); ++r) n += book.row(r).size() * 18 + 20;
+  for (std::size_t t = 0; t < book.textCount(); ++t) n += 2 * book.text(static_cast<std::uint32_t>(t)).size() + 8;
+  return n;
+}
+
 void putCells(Bytes& out, const Workbook& book, SharedStrings& sst) {
   for (int r = 0; r < book.rowCount(); ++r) {
     const auto& cells = book.row(r);
@@ -310,8 +325,9 @@ void putCells(Bytes& out, const Workbook& book, SharedStrings& sst) {
 Bytes biff8Stream(const Workbook& book) {
   // The sheet goes first into its own buffer: its cells number the shared
   // strings the globals then list.
-  SharedStrings sst;
+  SharedStrings sst(book);
   Bytes sheet;
+  sheet.reserve(streamEstimate(book));
   putBof(sheet, 0x0010);
   {
     Bytes d;
@@ -333,9 +349,10 @@ Bytes biff8Stream(const Workbook& book) {
   std::size_t sheetOffsetAt = 0;
   putGlobals(out, book, sst, sheetOffsetAt);
   patchU32(out, sheetOffsetAt, static_cast<std::uint32_t>(out.size()));
-  out.reserve(out.size() + sheet.size());
-  out.insert(out.end(), sheet.begin(), sheet.end());
-  return out;
+  // The globals go in front of the sheet, which is by far the larger part:
+  // moved within the room reserved for them rather than copied anew.
+  sheet.insert(sheet.begin(), out.begin(), out.end());
+  return sheet;
 }
 
 }  // namespace kestrav::datalog::xls
