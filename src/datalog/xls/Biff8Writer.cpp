@@ -275,17 +275,22 @@ void putDimensions(Bytes& out, const Workbook& book) {
   putRecord(out, kDimensions, d);
 }
 
-// Room for the whole stream: every cell's record and, for the globals in
-// front, every text twice over (UTF-16) and the fixed records.
-std::size_t streamEstimate(const Workbook& book) {
-  std::size_t n = 64 * 1024;
-  for (int r = 0; r < book.rowCount(); ++r) n += book.row(r).size() * 18 + 20;
-  for (std::size_t t = 0; t < book.textCount(); ++t) n += 2 * book.text(static_cast<std::uint32_t>(t)).size() + 8;
-  return n;
+// Numbers the texts in the order the cells use them, before anything is
+// written: the globals list them ahead of the sheet.
+void collectStrings(const Workbook& book, SharedStrings& sst) {
+  for (int r = 0; r < book.rowCount(); ++r)
+    for (const Cell& cell : book.row(r))
+      if (cell.kind == Cell::Kind::Text) sst.add(cell.value);
 }
 
-void putCells(Bytes& out, const Workbook& book, SharedStrings& sst) {
+// The cells, handed on to `sink` a buffer-full at a time.
+void putCells(Bytes& out, const Workbook& book, const SharedStrings& sst, const ChunkSink& sink) {
+  constexpr std::size_t kChunk = 1 << 20;
   for (int r = 0; r < book.rowCount(); ++r) {
+    if (out.size() >= kChunk) {
+      sink(out);
+      out.clear();
+    }
     const auto& cells = book.row(r);
     for (std::size_t c = 0; c < cells.size(); ++c) {
       const Cell& cell = cells[c];
@@ -305,7 +310,7 @@ void putCells(Bytes& out, const Workbook& book, SharedStrings& sst) {
           putU16(out, static_cast<unsigned>(r));
           putU16(out, static_cast<unsigned>(c));
           putU16(out, xf);
-          putU32(out, sst.add(cell.text));
+          putU32(out, sst.index[cell.value]);
           break;
         case Cell::Kind::Number:
           putU16(out, kNumber);
@@ -313,7 +318,7 @@ void putCells(Bytes& out, const Workbook& book, SharedStrings& sst) {
           putU16(out, static_cast<unsigned>(r));
           putU16(out, static_cast<unsigned>(c));
           putU16(out, xf);
-          putF64(out, cell.number);
+          putF64(out, book.number(cell.value));
           break;
       }
     }
@@ -322,37 +327,37 @@ void putCells(Bytes& out, const Workbook& book, SharedStrings& sst) {
 
 }  // namespace
 
-Bytes biff8Stream(const Workbook& book) {
-  // The sheet goes first into its own buffer: its cells number the shared
-  // strings the globals then list.
+void writeBiff8(const Workbook& book, const ChunkSink& sink) {
   SharedStrings sst(book);
-  Bytes sheet;
-  sheet.reserve(streamEstimate(book));
-  putBof(sheet, 0x0010);
-  {
-    Bytes d;
-    putU16(d, 0x04C1);
-    putRecord(sheet, kWsBool, d);
-  }
-  putColumnWidths(sheet, book);
-  putDimensions(sheet, book);
-  putCells(sheet, book, sst);
-  {
-    Bytes d;
-    for (unsigned v : {0x06B6u, 0u, 0u, 0x0040u, 0u, 0u, 0u}) putU16(d, v);
-    putU32(d, 0);
-    putRecord(sheet, kWindow2, d);
-  }
-  putRecord(sheet, kEOF, {});
-
+  collectStrings(book, sst);
   Bytes out;
   std::size_t sheetOffsetAt = 0;
   putGlobals(out, book, sst, sheetOffsetAt);
   patchU32(out, sheetOffsetAt, static_cast<std::uint32_t>(out.size()));
-  // The globals go in front of the sheet, which is by far the larger part:
-  // moved within the room reserved for them rather than copied anew.
-  sheet.insert(sheet.begin(), out.begin(), out.end());
-  return sheet;
+
+  putBof(out, 0x0010);
+  {
+    Bytes d;
+    putU16(d, 0x04C1);
+    putRecord(out, kWsBool, d);
+  }
+  putColumnWidths(out, book);
+  putDimensions(out, book);
+  putCells(out, book, sst, sink);
+  {
+    Bytes d;
+    for (unsigned v : {0x06B6u, 0u, 0u, 0x0040u, 0u, 0u, 0u}) putU16(d, v);
+    putU32(d, 0);
+    putRecord(out, kWindow2, d);
+  }
+  putRecord(out, kEOF, {});
+  sink(out);
+}
+
+Bytes biff8Stream(const Workbook& book) {
+  Bytes stream;
+  writeBiff8(book, [&stream](const Bytes& chunk) { stream.insert(stream.end(), chunk.begin(), chunk.end()); });
+  return stream;
 }
 
 }  // namespace kestrav::datalog::xls

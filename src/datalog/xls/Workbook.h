@@ -21,13 +21,13 @@ enum FormatBit : std::uint8_t {
 };
 
 // Texts are held once per workbook (a datalog repeats most of its texts
-// thousands of times); a text cell names its text by index.
+// thousands of times) and numbers beside the cells; a cell names its value
+// by index, so a cell takes eight bytes.
 struct Cell {
   enum class Kind : std::uint8_t { Blank, Text, Number };
   Kind kind = Kind::Blank;
   std::uint8_t format = 0;  // FormatBit combination
-  std::uint32_t text = 0;   // index of the text (Workbook::text) of a text cell
-  double number = 0.0;
+  std::uint32_t value = 0;  // index of the text (Workbook::text) or the number (Workbook::number)
 };
 
 class Workbook {
@@ -63,6 +63,7 @@ class Workbook {
   // The texts the cells name, UTF-8, by index.
   const std::string& text(std::uint32_t index) const { return texts_[index]; }
   std::size_t textCount() const { return texts_.size(); }
+  double number(std::uint32_t index) const { return numbers_[index]; }
 
   // The whole file, as save() writes it.
   std::vector<std::uint8_t> fileBytes() const;
@@ -82,6 +83,7 @@ class Workbook {
   std::vector<std::uint16_t> widths_;
   std::deque<std::string> texts_;  // a deque: the index below points into it
   std::unordered_map<std::string_view, std::uint32_t> textIndex_;
+  std::vector<double> numbers_;
 };
 
 }  // namespace kestrav::datalog::xls
