@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "context/Shutdown.h"
+
 namespace kestrav::commands {
 
 void IDENTIFY_BRIDGE(context::Monitor& m) {
@@ -11,15 +13,10 @@ void IDENTIFY_BRIDGE(context::Monitor& m) {
   m.ui.Label_IDstring.setText(m.identification);
 }
 
-void endForLostBridge(context::Monitor& m) {
-  m.stack.OnOff = 0;
-  m.end(context::kExitRefused);
-}
-
 bool bridgeStillThere(context::Monitor& m) {
   IDENTIFY_BRIDGE(m);
   if (m.stack.Initialize != state::kFalse) return true;
-  endForLostBridge(m);
+  context::endOnLostBridge(m);
   return false;
 }
 

@@ -13,13 +13,9 @@ inline constexpr const char* kExpectedChip = "KESTRAV-2";
 // shows the nine characters in Label_IDstring.
 void IDENTIFY_BRIDGE(context::Monitor& m);
 
-// The bridge no longer names the chip: the cycle is off and the program
-// ends without a message, with the refusal status (the shell reports it on
-// stderr).
-void endForLostBridge(context::Monitor& m);
-
 // Identifies the bridge; when it no longer names the chip, ends the program
-// as above and returns false.
+// through context::endOnLostBridge (cycle off, the datalog saved, no
+// message) and returns false.
 bool bridgeStillThere(context::Monitor& m);
 
 }  // namespace kestrav::commands

@@ -8,6 +8,8 @@
 
 #include "context/Clock.h"
 #include "context/Desktop.h"
+#include "context/JournalFile.h"
+#include "context/Shutdown.h"
 #include "context/MainWindowModel.h"
 #include "context/ReadingObserver.h"
 #include "state/DatalogState.h"
@@ -29,6 +31,7 @@ struct Monitor {
   link::BridgeLink link;
   link::PecTable pecTable;
   state::DatalogState datalog;
+  JournalFile journal;  // the datalog's journal file, while one is open
   MainWindowModel ui;
   Desktop& desktop;
   Clock& clock;
@@ -38,6 +41,12 @@ struct Monitor {
 
   // The nine characters of the last identification.
   std::string identification;
+
+  // Set by the program: saves a datalog's ring before a lost bridge or a
+  // signal ends the program (context/Shutdown.h).
+  SaveBeforeEnd saveBeforeEnd;
+  // What that save reported, for the program's last line on stderr.
+  std::string endNote;
 
   // Program lifetime: once ended, no routine runs any more.
   bool ended() const { return ended_; }

@@ -2,7 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
 
+#include "datalog/SampleColumns.h"
+#include "datalog/SampleTexts.h"
 #include "display/CellStatusCodes.h"
 #include "state/HexText.h"
 
@@ -13,34 +19,12 @@ namespace {
 constexpr int kHeaderRow = 10;
 constexpr int kUnitsRow = 11;
 constexpr int kFirstDataRow = 12;
-constexpr int kColumnsPerBoard = 20;
 constexpr int kLastPoint = state::SampleStore::kPoints - 1;
 
 // First column of board b's block (C for board 1, W for board 2, ...).
 constexpr int boardColumn(int b) { return kColumnsPerBoard * b + 3; }
 // The status column of board b, which also carries the status legend.
 constexpr int statusColumn(int b) { return boardColumn(b) + 16; }
-
-// Headers of a board's twenty columns (before the "(n) " prefix) and the
-// row-11 unit of each.
-struct ColumnHeader {
-  std::string title;
-  const char* unit;
-};
-
-std::array<ColumnHeader, kColumnsPerBoard> boardHeaders() {
-  std::array<ColumnHeader, kColumnsPerBoard> h{};
-  h[0] = {"RD-CFGR0-5", "HEX"};
-  h[1] = {"RD-FLGR0-2", "HEX"};
-  h[2] = {"UVTHR", "VOLTS"};
-  h[3] = {"OVTHR", "VOLTS"};
-  for (int c = 1; c <= 12; ++c) h[static_cast<std::size_t>(3 + c)] = {"CV " + std::to_string(c), "VOLTS"};
-  h[16] = {"CELL1 - CELL12 STATUS", "STATUS"};
-  h[17] = {"ETMP1", "VOLTS"};
-  h[18] = {"ETMP2", "VOLTS"};
-  h[19] = {"ITMP1", "VOLTS"};
-  return h;
-}
 
 class Sheet {
  public:
@@ -58,13 +42,12 @@ class Sheet {
 };
 
 void writeHeaders(Sheet& s, int cardstack) {
-  const auto headers = boardHeaders();
+  const auto& headers = boardColumnHeaders();
   for (int b = 0; b <= cardstack; ++b) {
     s.text(kHeaderRow, 1, "SAMPLE");
     s.text(kUnitsRow, 1, "POINT");
     s.text(kHeaderRow, 2, "TIME STAMP");
     s.text(kUnitsRow, 2, "Date/Time");
-    const std::string prefix = "(" + std::to_string(b + 1) + ") ";
     for (int j = 0; j < kColumnsPerBoard; ++j) {
       const int column = boardColumn(b) + j;
       if (column == statusColumn(b)) {
@@ -72,7 +55,7 @@ void writeHeaders(Sheet& s, int cardstack) {
         for (int code = 0; code < display::kCellStatusCount; ++code)
           s.text(2 + code, column, display::kCellStatusCodes[static_cast<std::size_t>(code)].statusLegend);
       }
-      s.text(kHeaderRow, column, prefix + headers[static_cast<std::size_t>(j)].title);
+      s.text(kHeaderRow, column, boardColumnTitle(b, j + 1));
       s.text(kUnitsRow, column, headers[static_cast<std::size_t>(j)].unit);
     }
   }
@@ -84,13 +67,13 @@ std::vector<int> pointsOldestFirst(int cycleFlag, int counterStop, int setPoint)
   if (cycleFlag == 1)
     for (int p = counterStop; p <= setPoint; ++p) points.push_back(p);
   for (int p = 1; p <= counterStop - 1; ++p) points.push_back(p);
-  // The store holds points 1..1000 only.
+  // The store holds points 1..32767 only.
   std::erase_if(points, [](int p) { return p < 1 || p > kLastPoint; });
   return points;
 }
 
 void writeSamples(Sheet& s, const context::Monitor& m, int cardstack) {
-  const state::SampleStore& log = m.datalog.DATAlog;
+  const SampleTexts log(m.datalog.DATAlog);
   int row = kFirstDataRow;
   int sample = 1;
   for (int p : pointsOldestFirst(m.stack.CYCLEflag, m.stack.COUNTERstop, m.datalog.SETpoint)) {
@@ -116,14 +99,33 @@ void writeInformation(Sheet& s, const state::DatalogState& d, const std::string&
 }
 
 // Writes the workbook; a failure is told to the user and goes no further.
-void exportTo(context::Monitor& m, const std::string& path) {
+bool exportTo(context::Monitor& m, const std::string& path) {
   const xls::Workbook book = datalogWorkbook(m, path);
   std::string reason;
-  if (book.save(path, &reason)) return;
+  if (book.save(path, &reason)) return true;
   m.desktop.messageBox("The datalog could not be saved to the workbook\n\n" + (path.empty() ? "(no file chosen)" : path) +
                            "\n\n" + reason,
                        context::kDefaultMessageTitle, context::MessageButtons::OK, context::MessageIcon::Exclamation,
                        context::MessageAnswer::OK);
+  return false;
+}
+
+// The program's own folder, unless it is there but not writable (installed
+// under /usr/bin or /opt): then $XDG_DATA_HOME/kestrav-monitor, by default
+// ~/.local/share/kestrav-monitor, made when missing. A folder that is not
+// there at all stays the target, so the failure is reported with it.
+std::string lastDatalogFolder(const std::string& programFolder) {
+  if (::access(programFolder.c_str(), W_OK) == 0 || errno == ENOENT) return programFolder;
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  std::string base;
+  if (dataHome != nullptr && dataHome[0] == '/') base = dataHome;
+  else if (home != nullptr && home[0] != '\0') base = std::string(home) + "/.local/share";
+  else return programFolder;
+  const std::string folder = base + "/kestrav-monitor";
+  std::error_code ignored;  // a folder that cannot be made shows in the save's failure
+  std::filesystem::create_directories(folder, ignored);
+  return folder;
 }
 
 }  // namespace
@@ -146,12 +148,15 @@ xls::Workbook datalogWorkbook(const context::Monitor& m, const std::string& path
 
 void SAVE_2_xls(context::Monitor& m) { exportTo(m, m.datalog.NewFile); }
 
-void SAVE_Last_DATAlog_xls(context::Monitor& m) {
+void SAVE_Last_DATAlog_xls(context::Monitor& m) { saveLastDatalog(m); }
+
+bool saveLastDatalog(context::Monitor& m) {
   // The name also goes into the save dialog's file name, where the next
   // set-up's dialog starts.
-  m.ui.CommonDialog1.setText(m.desktop.programFolder() + "/" + m.datalog.DLASTstamp + "_LAST_DATALOG.xls");
+  m.ui.CommonDialog1.setText(lastDatalogFolder(m.desktop.programFolder()) + "/" + m.datalog.DLASTstamp +
+                             "_LAST_DATALOG.xls");
   m.datalog.LastDATAlog = m.ui.CommonDialog1.text();
-  exportTo(m, m.datalog.LastDATAlog);
+  return exportTo(m, m.datalog.LastDATAlog);
 }
 
 }  // namespace kestrav::datalog
