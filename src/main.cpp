@@ -8,10 +8,10 @@
 
 #include "context/Clock.h"
 #include "context/Monitor.h"
+#include "app/PortChoice.h"
 #include "gui/CommandLine.h"
 #include "gui/Look.h"
 #include "gui/MainWindow.h"
-#include "gui/PortChoice.h"
 #include "gui/QtDesktop.h"
 #include "gui/Run.h"
 
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
 
   gui::QtDesktop desktop;
   context::SystemClock clock;
-  context::Monitor monitor(gui::makePort(line.options), desktop, clock);
+  context::Monitor monitor(app::makePort(line.options), desktop, clock);
   gui::MainWindow window(monitor);
-  return gui::runWindow(monitor, window, desktop, gui::portName(line.options), std::cerr);
+  return gui::runWindow(monitor, window, desktop, app::portName(line.options), std::cerr);
 }

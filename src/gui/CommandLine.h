@@ -7,16 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "app/PortChoice.h"
+
 namespace kestrav::gui {
 
-enum class PortKind { Ftdi, Serial, Simulator };
-
-struct Options {
-  PortKind port = PortKind::Ftdi;
-  std::string path;     // the tty of PortKind::Serial
-  int baud = 115200;    // of PortKind::Serial
-  int boards = 10;      // chips of PortKind::Simulator
-};
+using app::kMaxSimulatedBoards;
+using app::PortKind;
+using Options = app::PortOptions;
 
 enum class Action { Run, Help, Version, Error };
 
@@ -25,8 +22,6 @@ struct CommandLine {
   Options options;
   std::string error;  // what is wrong, for Action::Error
 };
-
-constexpr int kMaxSimulatedBoards = 15;
 
 // args excludes the program name.
 CommandLine parseCommandLine(const std::vector<std::string>& args);

@@ -4,7 +4,7 @@
 
 #include "app/Events.h"
 #include "app/Startup.h"
-#include "gui/PortChoice.h"
+#include "app/PortChoice.h"
 
 namespace kestrav::gui {
 
@@ -22,7 +22,7 @@ int runWindow(context::Monitor& m, MainWindow& window, QtDesktop& desktop, const
   // Whatever ended the loop, the core's verdict decides the status.
   if (m.ended()) status = m.exitStatus();
   if (m.ended() && m.exitStatus() == app::kExitRefused)
-    err << refusalLine("kestrav-gui", port, m.identification) << std::endl;
+    err << app::refusalLine("kestrav-gui", port, m.identification) << std::endl;
   return status;
 }
 

@@ -3,15 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include "app/PortChoice.h"
 #include "context/MainWindowModel.h"
 #include "gui/CommandLine.h"
 #include "gui/FileFilter.h"
 #include "gui/LabelText.h"
-#include "gui/PortChoice.h"
 
 namespace kestrav::gui {
 namespace {
 
+using app::refusalLine;
 using Strings = std::vector<std::string>;
 
 TEST(CaptionDisplay, LongBlankRunsBreakLinesAndShortOnesStay) {

@@ -1,0 +1,127 @@
+#include "headless/LogRun.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "app/Events.h"
+#include "app/PortChoice.h"
+#include "headless/Progress.h"
+#include "headless/UserSteps.h"
+
+namespace kestrav::headless {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kProgram = "kestrav-log";
+constexpr double kLongestInterval = 26213.6;  // 32767 samples of 0.8 s
+constexpr const char* kLongestIntervalText = "26213.6";
+constexpr int kCollectStep = 3;  // the step of a datalog pass that records the sample
+
+std::chrono::seconds wholeSeconds(Clock::duration d) { return std::chrono::floor<std::chrono::seconds>(d); }
+// What is left is rounded up: "0:00:00 left" only once nothing is.
+std::chrono::seconds secondsLeft(Clock::duration d) { return std::chrono::ceil<std::chrono::seconds>(d); }
+
+std::string savedFiles(const context::Monitor& m) { return m.datalog.NewFile; }
+
+class Collection {
+ public:
+  Collection(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
+             StopSignals& signals)
+      : m_(m), desktop_(desktop), o_(o), console_(console), signals_(signals), progress_(console) {}
+
+  int run();
+
+ private:
+  // Tells the reason, saves the ring to the workbook and gives the status.
+  int endEarly(const std::string& reason);
+  bool tickRecordsSample() const {
+    return m_.stack.OnOff == 1 && m_.datalog.DATACOLLECTflag == 1 && m_.stack.MEASUREflag == kCollectStep;
+  }
+  void report(Clock::time_point now);
+
+  context::Monitor& m_;
+  HeadlessDesktop& desktop_;
+  const LogOptions& o_;
+  Console& console_;
+  StopSignals& signals_;
+  ProgressReport progress_;
+  Clock::time_point start_, end_;
+  ProgressFigures figures_;
+};
+
+int Collection::run() {
+  const auto interval = std::chrono::milliseconds(std::max(1, m_.ui.Timer1.interval()));
+  start_ = Clock::now();
+  end_ = start_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o_.seconds));
+  Clock::time_point next = start_ + interval;
+  report(start_);
+  while (Clock::now() < end_) {
+    if (const int signo = signals_.waitUntil(std::min(next, end_)); signo != 0) {
+      endEarly(std::string("stopped by ") + signalName(signo));
+      StopSignals::endWith(signo);
+    }
+    if (Clock::now() >= end_) break;
+    const bool sample = tickRecordsSample();
+    app::timerTick(m_);
+    if (m_.ended())
+      return endEarly(app::refusalLine(kProgram, app::portName(o_.port), m_.identification));
+    if (sample) ++figures_.samples;
+    if (m_.stack.OnOff == 0) {  // a read gave up and stopped the cycle
+      ++figures_.giveUps;
+      if (!o_.keepGoing) return endEarly(std::string(kProgram) + ": a read gave up; collection stopped");
+      restartCollection(m_);
+    }
+    const Clock::time_point now = Clock::now();
+    report(now);
+    // Like a window timer, a tick that ran long is followed by the next at once.
+    next = std::max(next + interval, now);
+  }
+  report(end_);
+  console_.endStatus();
+  const int shownBefore = desktop_.messagesShown();
+  exportRing(m_);
+  // A workbook that could not be written was told in a message.
+  return desktop_.messagesShown() == shownBefore ? kExitDone : kExitFailed;
+}
+
+int Collection::endEarly(const std::string& reason) {
+  console_.endStatus();
+  console_.line(reason);
+  exportRing(m_);
+  console_.line(std::string(kProgram) + ": the datalog went to " + savedFiles(m_));
+  return kExitFailed;
+}
+
+void Collection::report(Clock::time_point now) {
+  figures_.elapsed = wholeSeconds(now - start_);
+  figures_.remaining = secondsLeft(std::max(end_ - now, Clock::duration::zero()));
+  stackCellRange(m_, figures_);
+  progress_.update(figures_);
+}
+
+}  // namespace
+
+std::string intervalAnswer(const LogOptions& o) {
+  return o.seconds > kLongestInterval ? kLongestIntervalText : o.secondsText;
+}
+
+int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
+           StopSignals& signals) {
+  app::wireMainWindow(m);
+  app::loadMainWindow(m);
+  if (m.ended()) {
+    console.line(app::refusalLine(kProgram, app::portName(o.port), m.identification));
+    return kExitFailed;
+  }
+  chooseBoards(m, o.boards);
+  if (o.vuv && o.vov) writeThresholds(m, *o.vuv, *o.vov);
+  if (!createSetup(m, desktop, o.out, intervalAnswer(o))) {
+    console.line(std::string(kProgram) + ": the datalog set-up for " + o.out + " was not accepted");
+    return kExitFailed;
+  }
+  return Collection(m, desktop, o, console, signals).run();
+}
+
+}  // namespace kestrav::headless
