@@ -11,6 +11,7 @@ constexpr int kWriteConfigButton = 5;
 constexpr int kStartPauseButton = 11;
 constexpr int kViewButton = 13;
 constexpr int kGlobalOption = 1;
+constexpr int kWriteBroadcastBox = 5;  // Check5(5): WRCFG to every chip at once
 constexpr int kVuvBox = 0, kVovBox = 1;
 
 // Focus, keys one by one as the box's key filter lets them in, then Enter.
@@ -37,6 +38,8 @@ void writeThresholds(context::Monitor& m, const std::string& vuv, const std::str
   m.ui.Option1[kGlobalOption].setValue(1);
   typeInto(m, m.ui.Text2[kVovBox], vov);
   typeInto(m, m.ui.Text2[kVuvBox], vuv);
+  // An addressed write would reach the selected board only.
+  m.ui.Check5[kWriteBroadcastBox].setValue(1);
   m.ui.Command1[kWriteConfigButton].raiseClick();
 }
 

@@ -14,7 +14,8 @@ namespace kestrav::headless {
 void chooseBoards(context::Monitor& m, int boards);
 
 // Global mode, then each threshold typed into its box and applied by Enter
-// (VOV first: VUV must stay below the VOV already stored), then WRITE CONFIG.
+// (VOV first: VUV must stay below the VOV already stored), then WRITE CONFIG
+// as a broadcast, so that every chip of the stack gets them.
 void writeThresholds(context::Monitor& m, const std::string& vuv, const std::string& vov);
 
 // Datalog > Create New Setup, with the desktop answering for `workbook` and

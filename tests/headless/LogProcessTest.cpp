@@ -1,0 +1,224 @@
+// kestrav-log as a process on kestrav-sim's pseudo-terminal: a short run,
+// a bridge unplugged mid-run, a stop signal, a refusing bridge, bad options.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "datalog/TempFolder.h"
+#include "datalog/XlsReadBack.h"
+
+extern char** environ;
+
+namespace kestrav::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string program(const char* name) {
+  const char* dir = std::getenv("KESTRAV_BUILD_DIR");
+  return std::string(dir != nullptr ? dir : KESTRAV_BINARY_DIR) + "/" + name;
+}
+
+std::string readText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) {
+    if (!l.empty() && l.back() == '\r') l.pop_back();
+    out.push_back(l);
+  }
+  return out;
+}
+
+// Polls a condition of the outside world (a file, a process) until it holds
+// or the time is up.
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+  return true;
+}
+
+class Process {
+ public:
+  // stdout to a pipe the test reads, stderr to `errFile` (or /dev/null).
+  void spawn(const std::string& binary, std::vector<std::string> args, const std::string& errFile = "/dev/null") {
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    args.insert(args.begin(), binary);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ASSERT_EQ(posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    stdout_ = out[0];
+  }
+
+  std::string readLine(std::chrono::milliseconds limit = 10s) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+      pollfd p{stdout_, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0) continue;
+      char c = 0;
+      if (::read(stdout_, &c, 1) != 1 || c == '\n') break;
+      line += c;
+    }
+    return line;
+  }
+
+  // The wait status, or nothing when the process still runs after `limit`.
+  std::optional<int> wait(std::chrono::milliseconds limit) {
+    int status = 0;
+    if (!waitFor([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, limit)) return std::nullopt;
+    pid_ = -1;
+    return status;
+  }
+
+  void signal(int sig) { ::kill(pid_, sig); }
+
+  ~Process() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (stdout_ >= 0) ::close(stdout_);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int stdout_ = -1;
+};
+
+class LogProcess : public ::testing::Test {
+ protected:
+  // kestrav-sim with these options; its pty path.
+  std::string startBridge(std::vector<std::string> args) {
+    sim_.spawn(program("kestrav-sim"), std::move(args));
+    const std::string path = sim_.readLine();
+    EXPECT_EQ(path.rfind("/dev/", 0), 0u) << path;
+    return path;
+  }
+  void startLog(std::vector<std::string> args) { log_.spawn(program("kestrav-log"), std::move(args), errFile()); }
+  std::string errFile() const { return folder_.file("stderr.txt"); }
+  std::string err() const { return readText(errFile()); }
+
+  TempFolder folder_;
+  Process sim_, log_;
+};
+
+// The workbook through a reader nobody here wrote; nothing without xlrd.
+std::optional<ReadBack> workbook(const std::string& path) {
+  const auto python = pythonWithXlrd();
+  if (!python) return std::nullopt;
+  return readBack(*python, path);
+}
+
+int dataRows(const ReadBack& r) { return r.rows - 11; }  // rows 1..11 are the header block
+
+TEST_F(LogProcess, AShortRunGivesTheWorkbookWithThresholdsWrittenAndStatusZero) {
+  const std::string pty = startBridge({"--boards", "2"});
+  const std::string out = folder_.file("run1.xls");
+  startLog({"--port", pty, "--boards", "2", "--seconds", "4", "--out", out, "--vuv", "3.1", "--vov", "4.2"});
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value()) << err();
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 0) << err();
+  EXPECT_EQ(err(), "");  // not a terminal, and shorter than one progress line's 10 s
+
+  const auto book = workbook(out);
+  if (!book) GTEST_SKIP() << "python3 with xlrd is not installed";
+  EXPECT_EQ(book->at(0, 0).value, out);
+  EXPECT_EQ(book->at(4, 1).value, "SAMPLES = 5");  // 4 s / 0.8 s
+  // The ring holds 5 samples (a pass over one board records one); a loaded
+  // machine may collect fewer in 4 s, but not fewer than one per board.
+  const int rows = dataRows(*book);
+  ASSERT_GE(rows, 2);
+  EXPECT_LE(rows, 5);
+  const int last = 10 + rows;
+  for (int row = 11; row <= last; ++row) {
+    EXPECT_EQ(book->at(row, 0).value, std::to_string(row - 10) + ".0") << row;  // a number
+    EXPECT_EQ(book->at(row, 2).value, "E0, 00, 00, 00, 81, AF.") << row;        // read back from the chip
+    EXPECT_EQ(book->at(row, 4).value, "3.096V ") << row;                         // UVTHR
+    EXPECT_EQ(book->at(row, 5).value, "4.200V ") << row;                         // OVTHR
+    EXPECT_EQ(book->at(row, 42).value, "") << row;  // a third board is not in the stack
+  }
+  // The broadcast write reached the second board as well.
+  EXPECT_EQ(book->at(last, 22).value, "E0, 00, 00, 00, 81, AF.");
+  EXPECT_EQ(book->at(last, 24).value, "3.096V ");
+}
+
+TEST_F(LogProcess, ABridgeUnpluggedMidRunSavesTheWorkbookAndEndsWithStatusOne) {
+  const std::string pty = startBridge({"--boards", "1", "--unplug-after", "120"});
+  const std::string out = folder_.file("unplugged.xls");
+  startLog({"--port", pty, "--boards", "1", "--seconds", "600", "--out", out});
+  const auto status = log_.wait(120s);
+  ASSERT_TRUE(status.has_value()) << "still running after the bridge went: " << err();
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 1);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_FALSE(said.empty());
+  EXPECT_EQ(said.front(), "kestrav-log: the bridge on " + pty + " did not answer (received \"         \" instead of \"KESTRAV-2\")")
+      << err();
+  ASSERT_TRUE(std::filesystem::exists(out)) << err();
+  const auto book = workbook(out);
+  if (!book) GTEST_SKIP() << "python3 with xlrd is not installed";
+  EXPECT_GE(dataRows(*book), 1) << "the samples before the bridge went";
+}
+
+TEST_F(LogProcess, ARefusingBridgeEndsWithOneLineAndStatusOne) {
+  const std::string pty = startBridge({"--identity", "KESTRAV-3 SPI BRIDGE"});
+  const std::string out = folder_.file("never.xls");
+  startLog({"--port", pty, "--boards", "1", "--seconds", "10", "--out", out});
+  const auto status = log_.wait(30s);
+  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 1);
+  EXPECT_EQ(err(), "kestrav-log: the bridge on " + pty + " answered \"KESTRAV-3\" instead of \"KESTRAV-2\"\n");
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(LogProcess, BadArgumentsGiveStatusTwoAndTheUsageLine) {
+  startLog({"--simulate", "--boards", "12", "--seconds", "10", "--out", folder_.file("x.xls")});
+  const auto status = log_.wait(30s);
+  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 2);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_EQ(said.size(), 2u) << err();
+  EXPECT_EQ(said[0], "kestrav-log: --boards needs N from 1 to 10");
+  EXPECT_EQ(said[1].rfind("Usage: kestrav-log ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace kestrav::test
