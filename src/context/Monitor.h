@@ -8,6 +8,7 @@
 
 #include "context/Clock.h"
 #include "context/Desktop.h"
+#include "context/JournalFile.h"
 #include "context/MainWindowModel.h"
 #include "state/DatalogState.h"
 #include "link/BridgeLink.h"
@@ -25,6 +26,7 @@ struct Monitor {
   link::BridgeLink link;
   link::PecTable pecTable;
   state::DatalogState datalog;
+  JournalFile journal;  // the datalog's journal file, while one is open
   MainWindowModel ui;
   Desktop& desktop;
   Clock& clock;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "datalog/Journal.h"
 #include "display/CellStatusCodes.h"
 #include "state/HexText.h"
 
@@ -92,6 +93,7 @@ void COLLECT_DATA_xls(context::Monitor& m) {
   if (d.DATApoint < 1 || d.DATApoint > kLastPoint) return;
   const int last = m.stack.CARDSTACK < kLastBoard ? m.stack.CARDSTACK : kLastBoard;
   for (int b = 0; b <= last; ++b) recordBoard(m, b, d.DATApoint);
+  journalSample(m, d.DATApoint);
   ++d.DATApoint;
 }
 

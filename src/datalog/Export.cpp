@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "datalog/SampleColumns.h"
 #include "display/CellStatusCodes.h"
 #include "state/HexText.h"
 
@@ -13,34 +14,12 @@ namespace {
 constexpr int kHeaderRow = 10;
 constexpr int kUnitsRow = 11;
 constexpr int kFirstDataRow = 12;
-constexpr int kColumnsPerBoard = 20;
 constexpr int kLastPoint = state::SampleStore::kPoints - 1;
 
 // First column of board b's block (C for board 1, W for board 2, ...).
 constexpr int boardColumn(int b) { return kColumnsPerBoard * b + 3; }
 // The status column of board b, which also carries the status legend.
 constexpr int statusColumn(int b) { return boardColumn(b) + 16; }
-
-// Headers of a board's twenty columns (before the "(n) " prefix) and the
-// row-11 unit of each.
-struct ColumnHeader {
-  std::string title;
-  const char* unit;
-};
-
-std::array<ColumnHeader, kColumnsPerBoard> boardHeaders() {
-  std::array<ColumnHeader, kColumnsPerBoard> h{};
-  h[0] = {"RD-CFGR0-5", "HEX"};
-  h[1] = {"RD-FLGR0-2", "HEX"};
-  h[2] = {"UVTHR", "VOLTS"};
-  h[3] = {"OVTHR", "VOLTS"};
-  for (int c = 1; c <= 12; ++c) h[static_cast<std::size_t>(3 + c)] = {"CV " + std::to_string(c), "VOLTS"};
-  h[16] = {"CELL1 - CELL12 STATUS", "STATUS"};
-  h[17] = {"ETMP1", "VOLTS"};
-  h[18] = {"ETMP2", "VOLTS"};
-  h[19] = {"ITMP1", "VOLTS"};
-  return h;
-}
 
 class Sheet {
  public:
@@ -58,13 +37,12 @@ class Sheet {
 };
 
 void writeHeaders(Sheet& s, int cardstack) {
-  const auto headers = boardHeaders();
+  const auto& headers = boardColumnHeaders();
   for (int b = 0; b <= cardstack; ++b) {
     s.text(kHeaderRow, 1, "SAMPLE");
     s.text(kUnitsRow, 1, "POINT");
     s.text(kHeaderRow, 2, "TIME STAMP");
     s.text(kUnitsRow, 2, "Date/Time");
-    const std::string prefix = "(" + std::to_string(b + 1) + ") ";
     for (int j = 0; j < kColumnsPerBoard; ++j) {
       const int column = boardColumn(b) + j;
       if (column == statusColumn(b)) {
@@ -72,7 +50,7 @@ void writeHeaders(Sheet& s, int cardstack) {
         for (int code = 0; code < display::kCellStatusCount; ++code)
           s.text(2 + code, column, display::kCellStatusCodes[static_cast<std::size_t>(code)].statusLegend);
       }
-      s.text(kHeaderRow, column, prefix + headers[static_cast<std::size_t>(j)].title);
+      s.text(kHeaderRow, column, boardColumnTitle(b, j + 1));
       s.text(kUnitsRow, column, headers[static_cast<std::size_t>(j)].unit);
     }
   }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "datalog/Collection.h"
+#include "datalog/Journal.h"
 #include "display/CellStatus.h"
 #include "display/ReadingDisplays.h"
 #include "measure/Continuous.h"
@@ -217,6 +218,7 @@ void mnuUsePreviousSetup_Click(Monitor& m) {
 
 void START_DATAlog(Monitor& m) {
   CLEAR_DATAlog(m);
+  beginJournal(m);
   // A fresh ring has not wrapped, whatever the datalog before it did.
   m.stack.CYCLEflag = 0;
   // Forced to 0 first, the toggle always lands on the running state.
@@ -230,6 +232,8 @@ void CLEAR_DATAlog(Monitor& m) {
   // Every point a ring may use, 1 .. SETpoint, of every board slot: a
   // shorter or smaller datalog before must leave nothing behind.
   state::DatalogState& d = m.datalog;
+  // The journal ends with the ring it recorded (STOP, a new set-up).
+  endJournal(m);
   const int lastPoint = d.SETpoint < kStorePoints ? d.SETpoint : kStorePoints;
   for (int point = 0; point <= lastPoint; ++point)
     for (int b = 0; b < state::SampleStore::kBoards; ++b)

@@ -28,6 +28,16 @@ class SampleStore {
   std::vector<std::string> cells_;
 };
 
+// The journal of the datalog in progress: the CSV file every sample also
+// goes to, beside the set-up's workbook. The file itself is opened at the
+// first sample.
+struct JournalRun {
+  bool wanted = false;    // a journal is to be written for this datalog (and has not failed)
+  std::string workbook;   // the workbook it goes beside
+  long long samples = 0;  // lines written so far: the SAMPLE column, on across the ring's wrap
+  int boards = 0;         // boards in its header, fixed for the whole file
+};
+
 struct DatalogState {
   int DATACOLLECTflag = 0;  // 1 while a datalog is set up (collecting or paused)
   int SAMPLEpoints = 0;     // samples computed from the logging time last entered
@@ -44,6 +54,7 @@ struct DatalogState {
   std::string DLASTstamp;     // the same moment for file names, "mm-dd-yyyy_hh_mm_ss AM/PM"
 
   SampleStore DATAlog;
+  JournalRun journal;
 };
 
 }  // namespace kestrav::state
