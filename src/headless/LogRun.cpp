@@ -5,6 +5,7 @@
 
 #include "app/Events.h"
 #include "app/PortChoice.h"
+#include "datalog/Journal.h"
 #include "headless/Progress.h"
 #include "headless/UserSteps.h"
 
@@ -23,13 +24,20 @@ std::chrono::seconds wholeSeconds(Clock::duration d) { return std::chrono::floor
 // What is left is rounded up: "0:00:00 left" only once nothing is.
 std::chrono::seconds secondsLeft(Clock::duration d) { return std::chrono::ceil<std::chrono::seconds>(d); }
 
-std::string savedFiles(const context::Monitor& m) { return m.datalog.NewFile; }
+// The ring to the workbook and the journal closed, as at the end of every
+// run; what was saved, for the console ("/data/run1.xls and /data/run1.csv").
+std::string saveDatalog(context::Monitor& m) {
+  exportRing(m);
+  const std::string journal = m.journal.path();
+  datalog::endJournal(m);
+  return m.datalog.NewFile + (journal.empty() ? "" : " and " + journal);
+}
 
 class Collection {
  public:
   Collection(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
              StopSignals& signals)
-      : m_(m), desktop_(desktop), o_(o), console_(console), signals_(signals), progress_(console) {}
+      : m_(m), desktop_(desktop), o_(o), console_(console), signals_(signals), progress_(console, std::string(kProgram) + ": ") {}
 
   int run();
 
@@ -59,7 +67,7 @@ int Collection::run() {
   report(start_);
   while (Clock::now() < end_) {
     if (const int signo = signals_.waitUntil(std::min(next, end_)); signo != 0) {
-      endEarly(std::string("stopped by ") + signalName(signo));
+      endEarly(std::string(kProgram) + ": stopped by " + signalName(signo));
       StopSignals::endWith(signo);
     }
     if (Clock::now() >= end_) break;
@@ -80,17 +88,18 @@ int Collection::run() {
   }
   report(end_);
   console_.endStatus();
+  // A journal that failed was told in a message when it did, and is no
+  // longer wanted; a workbook that cannot be written is told as it fails.
+  const bool journalKept = m_.datalog.journal.wanted;
   const int shownBefore = desktop_.messagesShown();
-  exportRing(m_);
-  // A workbook that could not be written was told in a message.
-  return desktop_.messagesShown() == shownBefore ? kExitDone : kExitFailed;
+  saveDatalog(m_);
+  return journalKept && desktop_.messagesShown() == shownBefore ? kExitDone : kExitFailed;
 }
 
 int Collection::endEarly(const std::string& reason) {
   console_.endStatus();
   console_.line(reason);
-  exportRing(m_);
-  console_.line(std::string(kProgram) + ": the datalog went to " + savedFiles(m_));
+  console_.line(std::string(kProgram) + ": the datalog was saved to " + saveDatalog(m_));
   return kExitFailed;
 }
 

@@ -49,7 +49,7 @@ void ProgressReport::update(const ProgressFigures& f) {
     return;
   }
   if (f.elapsed < nextPlain_) return;
-  console_.status(progressText(f));
+  console_.status(prefix_ + progressText(f));
   while (nextPlain_ <= f.elapsed) nextPlain_ += kPlainEvery;
 }
 

@@ -26,13 +26,16 @@ std::string progressText(const ProgressFigures& f);
 
 class ProgressReport {
  public:
-  explicit ProgressReport(Console& console) : console_(console) {}
+  // `prefix` heads the plain lines ("kestrav-log: "), like every other line
+  // the program writes; the live line stands alone.
+  ProgressReport(Console& console, std::string prefix) : console_(console), prefix_(std::move(prefix)) {}
   // Called after every tick.
   void update(const ProgressFigures& f);
 
  private:
   static constexpr std::chrono::seconds kPlainEvery{10};
   Console& console_;
+  std::string prefix_;
   std::chrono::seconds nextPlain_{kPlainEvery};
 };
 

@@ -52,6 +52,40 @@ std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
+// The records of a CSV file (RFC 4180: quoted fields, doubled quotes).
+std::vector<std::vector<std::string>> csvRecords(const std::string& text) {
+  std::vector<std::vector<std::string>> records;
+  std::vector<std::string> fields;
+  std::string field;
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        field += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      fields.push_back(field);
+      field.clear();
+    } else if (c == '\n') {
+      fields.push_back(field);
+      records.push_back(fields);
+      fields.clear();
+      field.clear();
+    } else if (c != '\r') {
+      field += c;
+    }
+  }
+  return records;
+}
+
 // Polls a condition of the outside world (a file, a process) until it holds
 // or the time is up.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
@@ -146,6 +180,31 @@ std::optional<ReadBack> workbook(const std::string& path) {
 
 int dataRows(const ReadBack& r) { return r.rows - 11; }  // rows 1..11 are the header block
 
+// The journal holds every sample of the run, the workbook the last
+// ring-full of them, with the same texts.
+void expectWorkbookShowsTheJournalsLastSamples(const ReadBack& book, const std::string& journalPath, int ring,
+                                               int boards) {
+  const auto records = csvRecords(readText(journalPath));
+  ASSERT_GE(records.size(), 2u) << "a header and at least one sample";
+  ASSERT_GE(records[0].size(), 4u);
+  EXPECT_EQ(records[0][0], "ISO TIME");
+  EXPECT_EQ(records[0][1], "SAMPLE");
+  EXPECT_EQ(records[0][3], "(1) RD-CFGR0-5");
+  const int samples = static_cast<int>(records.size()) - 1;
+  for (int i = 1; i <= samples; ++i) {
+    ASSERT_EQ(records[i].size(), records[0].size()) << i;
+    EXPECT_EQ(records[i][1], std::to_string(i));
+  }
+  const int rows = dataRows(book);
+  ASSERT_EQ(rows, std::min(samples, ring));
+  for (int r = 0; r < rows; ++r) {
+    const std::vector<std::string>& sample = records[static_cast<std::size_t>(samples - rows + 1 + r)];
+    EXPECT_EQ(book.at(11 + r, 1).value, sample[2]) << "row " << r;
+    for (int k = 0; k < 20 * boards; ++k)
+      EXPECT_EQ(book.at(11 + r, 2 + k).value, sample[static_cast<std::size_t>(3 + k)]) << "row " << r << " column " << k;
+  }
+}
+
 TEST_F(LogProcess, AShortRunGivesTheWorkbookWithThresholdsWrittenAndStatusZero) {
   const std::string pty = startBridge({"--boards", "2"});
   const std::string out = folder_.file("run1.xls");
@@ -176,10 +235,11 @@ TEST_F(LogProcess, AShortRunGivesTheWorkbookWithThresholdsWrittenAndStatusZero) 
   // The broadcast write reached the second board as well.
   EXPECT_EQ(book->at(last, 22).value, "E0, 00, 00, 00, 81, AF.");
   EXPECT_EQ(book->at(last, 24).value, "3.096V ");
+  expectWorkbookShowsTheJournalsLastSamples(*book, folder_.file("run1.csv"), 5, 2);
 }
 
 TEST_F(LogProcess, ABridgeUnpluggedMidRunSavesTheWorkbookAndEndsWithStatusOne) {
-  const std::string pty = startBridge({"--boards", "1", "--unplug-after", "120"});
+  const std::string pty = startBridge({"--boards", "1", "--unplug-after", "80"});
   const std::string out = folder_.file("unplugged.xls");
   startLog({"--port", pty, "--boards", "1", "--seconds", "600", "--out", out});
   const auto status = log_.wait(120s);
@@ -187,13 +247,36 @@ TEST_F(LogProcess, ABridgeUnpluggedMidRunSavesTheWorkbookAndEndsWithStatusOne) {
   ASSERT_TRUE(WIFEXITED(*status));
   EXPECT_EQ(WEXITSTATUS(*status), 1);
   const std::vector<std::string> said = lines(err());
-  ASSERT_FALSE(said.empty());
-  EXPECT_EQ(said.front(), "kestrav-log: the bridge on " + pty + " did not answer (received \"         \" instead of \"KESTRAV-2\")")
-      << err();
+  ASSERT_GE(said.size(), 2u) << err();
+  // Progress lines may come before (one every 10 s); then the reason and what was saved.
+  EXPECT_EQ(said[said.size() - 2],
+            "kestrav-log: the bridge on " + pty + " did not answer (received \"         \" instead of \"KESTRAV-2\")");
+  EXPECT_EQ(said.back(), "kestrav-log: the datalog was saved to " + out + " and " + folder_.file("unplugged.csv"));
   ASSERT_TRUE(std::filesystem::exists(out)) << err();
   const auto book = workbook(out);
   if (!book) GTEST_SKIP() << "python3 with xlrd is not installed";
-  EXPECT_GE(dataRows(*book), 1) << "the samples before the bridge went";
+  expectWorkbookShowsTheJournalsLastSamples(*book, folder_.file("unplugged.csv"), 750, 1);
+}
+
+TEST_F(LogProcess, SigintMidRunSavesBothFilesAndEndsAsTheSignalDoes) {
+  const std::string pty = startBridge({"--boards", "3"});
+  const std::string out = folder_.file("stopped.xls");
+  const std::string journal = folder_.file("stopped.csv");
+  startLog({"--port", pty, "--boards", "3", "--seconds", "600", "--out", out});
+  // Under way: the header and two samples are on disk.
+  ASSERT_TRUE(waitFor([&] { return csvRecords(readText(journal)).size() >= 3; }, 60s)) << err();
+  log_.signal(SIGINT);
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(WIFSIGNALED(*status)) << *status;
+  EXPECT_EQ(WTERMSIG(*status), SIGINT);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_EQ(said.size(), 2u) << err();
+  EXPECT_EQ(said[0], "kestrav-log: stopped by SIGINT");
+  EXPECT_EQ(said[1], "kestrav-log: the datalog was saved to " + out + " and " + journal);
+  const auto book = workbook(out);
+  if (!book) GTEST_SKIP() << "python3 with xlrd is not installed";
+  expectWorkbookShowsTheJournalsLastSamples(*book, journal, 750, 3);
 }
 
 TEST_F(LogProcess, ARefusingBridgeEndsWithOneLineAndStatusOne) {

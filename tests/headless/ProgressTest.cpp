@@ -30,7 +30,7 @@ TEST(Progress, TextNamesSamplesTimesCellRangeAndGiveUps) {
 TEST(Progress, ElsewhereThanATerminalOnePlainLineEveryTenSeconds) {
   std::ostringstream out;
   Console console(out, false);
-  ProgressReport report(console);
+  ProgressReport report(console, "kestrav-log: ");
   ProgressFigures f;
   for (int s : {0, 3, 9, 10, 11, 19, 35, 36, 40}) {
     f.elapsed = seconds(s);
@@ -38,7 +38,10 @@ TEST(Progress, ElsewhereThanATerminalOnePlainLineEveryTenSeconds) {
   }
   std::istringstream lines(out.str());
   std::vector<std::string> elapsed;
-  for (std::string l; std::getline(lines, l);) elapsed.push_back(l.substr(l.find(", ") + 2, 7));
+  for (std::string l; std::getline(lines, l);) {
+    EXPECT_EQ(l.rfind("kestrav-log: 0 samples, ", 0), 0u) << l;
+    elapsed.push_back(l.substr(l.find(", ") + 2, 7));
+  }
   // At 10 s, then 35 s (20 and 30 passed unseen), then 40 s.
   EXPECT_EQ(elapsed, (std::vector<std::string>{"0:00:10", "0:00:35", "0:00:40"}));
 }
