@@ -279,6 +279,38 @@ TEST_F(LogProcess, SigintMidRunSavesBothFilesAndEndsAsTheSignalDoes) {
   expectWorkbookShowsTheJournalsLastSamples(*book, journal, 750, 3);
 }
 
+// Every reply corrupted: every read gives up after its attempts.
+TEST_F(LogProcess, AReadThatGivesUpEndsTheRunWithBothFilesSaved) {
+  const std::string pty = startBridge({"--boards", "1", "--corrupt", "1"});
+  const std::string out = folder_.file("corrupt.xls");
+  startLog({"--port", pty, "--boards", "1", "--seconds", "600", "--out", out});
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value()) << err();
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 1);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_GE(said.size(), 3u) << err();
+  for (const std::string& l : said) EXPECT_EQ(l.rfind("kestrav-log: ", 0), 0u) << l;
+  EXPECT_EQ(said[said.size() - 2], "kestrav-log: a read gave up; collection stopped");
+  EXPECT_EQ(said.back().rfind("kestrav-log: the datalog was saved to " + out, 0), 0u) << said.back();
+  EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+TEST_F(LogProcess, WithKeepGoingTheCycleRestartsAfterEachGiveUp) {
+  const std::string pty = startBridge({"--boards", "1", "--corrupt", "1"});
+  const std::string out = folder_.file("kept.xls");
+  startLog({"--port", pty, "--boards", "1", "--seconds", "2", "--out", out, "--keep-going"});
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value()) << err();
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 0) << err();
+  const std::vector<std::string> said = lines(err());
+  // One line per message of a read that gave up, again and again.
+  EXPECT_GE(said.size(), 2u) << err();
+  for (const std::string& l : said) EXPECT_EQ(l.find("collection stopped"), std::string::npos) << l;
+  EXPECT_TRUE(std::filesystem::exists(out));
+}
+
 TEST_F(LogProcess, ARefusingBridgeEndsWithOneLineAndStatusOne) {
   const std::string pty = startBridge({"--identity", "KESTRAV-3 SPI BRIDGE"});
   const std::string out = folder_.file("never.xls");
