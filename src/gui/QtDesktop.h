@@ -23,7 +23,7 @@ class QtDesktop : public context::Desktop {
   context::MessageAnswer messageBox(const std::string& text, const std::string& title, context::MessageButtons buttons,
                                 context::MessageIcon icon, context::MessageAnswer defaultButton) override;
   std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
-  std::optional<std::string> saveFileDialog(const std::string& filter) override;
+  std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggestedPath) override;
   void openFile(const std::string& path) override;
   std::string programFolder() override;
 

@@ -41,6 +41,7 @@ class FakeDesktop : public context::Desktop {
   std::vector<std::string> inputPrompts;
   std::deque<std::string> inputAnswers;  // empty: cancel (empty text)
   std::deque<std::optional<std::string>> saveAnswers;
+  std::vector<std::string> suggestedPaths;  // what each save dialog opened on
   std::vector<std::string> opened;
   std::string folder = "/tmp";
   std::vector<int> quits;
@@ -60,7 +61,8 @@ class FakeDesktop : public context::Desktop {
     inputAnswers.pop_front();
     return a;
   }
-  std::optional<std::string> saveFileDialog(const std::string&) override {
+  std::optional<std::string> saveFileDialog(const std::string&, const std::string& suggestedPath) override {
+    suggestedPaths.push_back(suggestedPath);
     if (saveAnswers.empty()) return std::nullopt;
     std::optional<std::string> a = saveAnswers.front();
     saveAnswers.pop_front();
