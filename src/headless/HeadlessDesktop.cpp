@@ -40,7 +40,7 @@ std::string HeadlessDesktop::inputBox(const std::string&, const std::string&, co
   return setup_->interval;
 }
 
-std::optional<std::string> HeadlessDesktop::saveFileDialog(const std::string&) {
+std::optional<std::string> HeadlessDesktop::saveFileDialog(const std::string&, const std::string&) {
   if (!setup_) return std::nullopt;
   return setup_->workbook;
 }

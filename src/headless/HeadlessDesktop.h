@@ -33,7 +33,8 @@ class HeadlessDesktop : public context::Desktop {
                                     context::MessageButtons buttons, context::MessageIcon icon,
                                     context::MessageAnswer defaultButton) override;
   std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
-  std::optional<std::string> saveFileDialog(const std::string& filter) override;
+  // The suggested path is passed over: the options name the workbook.
+  std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggestedPath) override;
   // Nothing is opened on a machine without a desktop session.
   void openFile(const std::string&) override {}
   std::string programFolder() override { return folder_; }

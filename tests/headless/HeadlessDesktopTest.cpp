@@ -93,7 +93,7 @@ TEST(HeadlessSteps, ARefusedIntervalEndsTheSetupInsteadOfLooping) {
   EXPECT_EQ(h.m.datalog.DATACOLLECTflag, 0);
   EXPECT_EQ(h.m.stack.OnOff, 0);
   // Outside a set-up there is nobody to pick a file or type an interval.
-  EXPECT_EQ(h.desktop.saveFileDialog("Excel file (*.xls) |*.xls"), std::nullopt);
+  EXPECT_EQ(h.desktop.saveFileDialog("Excel file (*.xls) |*.xls", "/tmp/last.xls"), std::nullopt);
   EXPECT_EQ(h.desktop.inputBox("p", "t", ""), "");
 }
 
