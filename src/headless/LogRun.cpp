@@ -33,9 +33,9 @@ std::string saveDatalog(context::Monitor& m) {
   return m.datalog.NewFile + (journal.empty() ? "" : " and " + journal);
 }
 
-class Collection {
+class TimedCollection {
  public:
-  Collection(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
+  TimedCollection(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
              StopSignals& signals)
       : m_(m), desktop_(desktop), o_(o), console_(console), signals_(signals), progress_(console, std::string(kProgram) + ": ") {}
 
@@ -59,7 +59,7 @@ class Collection {
   ProgressFigures figures_;
 };
 
-int Collection::run() {
+int TimedCollection::run() {
   const auto interval = std::chrono::milliseconds(std::max(1, m_.ui.Timer1.interval()));
   start_ = Clock::now();
   end_ = start_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o_.seconds));
@@ -96,14 +96,14 @@ int Collection::run() {
   return journalKept && desktop_.messagesShown() == shownBefore ? kExitDone : kExitFailed;
 }
 
-int Collection::endEarly(const std::string& reason) {
+int TimedCollection::endEarly(const std::string& reason) {
   console_.endStatus();
   console_.line(reason);
   console_.line(std::string(kProgram) + ": the datalog was saved to " + saveDatalog(m_));
   return kExitFailed;
 }
 
-void Collection::report(Clock::time_point now) {
+void TimedCollection::report(Clock::time_point now) {
   figures_.elapsed = wholeSeconds(now - start_);
   figures_.remaining = secondsLeft(std::max(end_ - now, Clock::duration::zero()));
   stackCellRange(m_, figures_);
@@ -130,7 +130,7 @@ int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, C
     console.line(std::string(kProgram) + ": the datalog set-up for " + o.out + " was not accepted");
     return kExitFailed;
   }
-  return Collection(m, desktop, o, console, signals).run();
+  return TimedCollection(m, desktop, o, console, signals).run();
 }
 
 }  // namespace kestrav::headless

@@ -323,6 +323,19 @@ TEST_F(LogProcess, ARefusingBridgeEndsWithOneLineAndStatusOne) {
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+// /proc takes no new files, whoever runs the test.
+TEST_F(LogProcess, FilesThatCannotBeWrittenAreToldAndEndWithStatusOne) {
+  startLog({"--simulate=1", "--boards", "1", "--seconds", "1", "--out", "/proc/run.xls"});
+  const auto status = log_.wait(30s);
+  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 1);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_EQ(said.size(), 2u) << err();
+  EXPECT_NE(said[0].find("/proc/run.csv"), std::string::npos) << said[0];  // the journal, once
+  EXPECT_NE(said[1].find("/proc/run.xls"), std::string::npos) << said[1];  // the workbook at the end
+}
+
 TEST_F(LogProcess, BadArgumentsGiveStatusTwoAndTheUsageLine) {
   startLog({"--simulate", "--boards", "12", "--seconds", "10", "--out", folder_.file("x.xls")});
   const auto status = log_.wait(30s);
