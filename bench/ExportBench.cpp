@@ -1,83 +1,98 @@
-// Cost of exporting a full sample ring (ten boards, 1000 samples) to a
-// workbook: building it in memory, and the whole export with the file
-// written to /tmp.
+// Cost of the datalog's ring: exporting a full ring of ten boards to a
+// workbook (1000 samples and the longest ring, 32767 samples), and the
+// memory the ring takes.
 
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "context/Monitor.h"
+#include "datalog/Collection.h"
 #include "datalog/Export.h"
 #include "link/ports/SimulatedPort.h"
+#include "state/HexText.h"
 #include "support/FakeDesktop.h"
 
 namespace {
 
 using namespace kestrav;
 
-// A wrapped ring of 1000 samples of ten boards with readings that vary
-// like a discharging stack's.
-void fillRing(context::Monitor& m) {
+// A wrapped ring of `points` samples of ten boards, recorded as the
+// collection records them, with readings that vary like a discharging
+// stack's.
+void fillRing(context::Monitor& m, int points) {
   m.stack.CARDSTACK = 9;
-  m.stack.CYCLEflag = 1;
-  m.stack.COUNTERstop = 401;
-  m.datalog.SETpoint = 1000;
-  m.datalog.DATApoint = 401;
+  m.datalog.SETpoint = points;
+  m.datalog.DATAlog.reset(points);
   m.datalog.DSETUPstamp = "02:05:09 PM @ 12-07-2026";
-  m.datalog.SAMPLEpoints = 1000;
-  m.datalog.SAMPLEtime = 800.0f;
-  for (int p = 1; p <= 1000; ++p) {
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d PM @ 12-07-2026", 2 + p / 3600, (p / 60) % 60, p % 60);
-    for (int b = 0; b < 10; ++b) {
-      auto& log = m.datalog.DATAlog;
-      log.at(b, 0, p) = stamp;
-      log.at(b, 1, p) = "E2, 00, 00, 00, 00, 00.";
-      log.at(b, 2, p) = "00, 00, 00";
-      log.at(b, 3, p) = "3.120V  ";
-      log.at(b, 4, p) = "4.200V  ";
-      for (int c = 1; c <= 12; ++c) {
-        char v[16];
-        std::snprintf(v, sizeof v, "%.3f", 3.9 - 0.0003 * p - 0.002 * c - 0.001 * b);
-        log.at(b, 4 + c, p) = v;
-      }
-      log.at(b, 17, p) = "OK, OK, OK, OK, OK, OK, OK, OK, OK, OK, DC, OK";
-      log.at(b, 18, p) = " 1.234";
-      log.at(b, 19, p) = " 1.233";
-      log.at(b, 20, p) = " 2.901";
-    }
+  m.datalog.SAMPLEpoints = points;
+  m.datalog.SAMPLEtime = static_cast<float>(points) * 0.8f;
+  for (int b = 0; b < 10; ++b) {
+    auto& r = m.stack.board[static_cast<std::size_t>(b)];
+    r.CFGRread = {"E2", "00", "00", "00", "00", "00"};
+    r.FLGRread = {"00", "00", "00"};
+    r.VUVread = "3.120V ";
+    r.VOVread = "4.200V ";
+    for (int c = 1; c <= 12; ++c) m.stack.CELLstatus[state::statusIndex(b, c)] = c == 11 ? 2 : 1;
   }
+  for (int p = 1; p <= points; ++p) {
+    for (int b = 0; b < 10; ++b) {
+      for (int c = 1; c <= 12; ++c)
+        m.stack.READINGvolts[state::cellReading(b, c)] =
+            state::codeToVolts(2600 - (p * 7 / 100) % 400 - 2 * c - b);
+      for (int t = 0; t < 3; ++t) m.stack.READINGvolts[state::temperatureReading(b, t)] = 1.2f + 0.001f * t;
+    }
+    m.datalog.DATApoint = p;
+    datalog::COLLECT_DATA_xls(m);
+  }
+  m.stack.CYCLEflag = 1;
+  m.datalog.DATApoint = points / 3 + 1;
+  m.stack.COUNTERstop = m.datalog.DATApoint;
 }
 
 struct Ring {
   test::FakeDesktop desktop;
   context::SystemClock clock;
   context::Monitor m{std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop, clock};
-  Ring() { fillRing(m); }
+  explicit Ring(int points) { fillRing(m, points); }
 };
 
-void BM_BuildFullRingWorkbook(benchmark::State& st) {
-  Ring ring;
-  std::size_t size = 0;
-  for (auto _ : st) {
-    const auto bytes = datalog::datalogWorkbook(ring.m, "/tmp/ring.xls").fileBytes();
-    size = bytes.size();
-    benchmark::DoNotOptimize(bytes.data());
+// Resident and peak resident memory of this process, in MiB.
+double statusMiB(const char* field) {
+  std::ifstream in("/proc/self/status");
+  std::string key;
+  while (in >> key) {
+    double kb = 0;
+    if (key == field && in >> kb) return kb / 1024.0;
+    in.ignore(1 << 12, '\n');
   }
-  st.counters["bytes"] = static_cast<double>(size);
+  return 0;
 }
-BENCHMARK(BM_BuildFullRingWorkbook)->Unit(benchmark::kMillisecond);
 
-void BM_ExportFullRingToTmp(benchmark::State& st) {
-  Ring ring;
+void BM_ExportRingToTmp(benchmark::State& st) {
+  Ring ring(static_cast<int>(st.range(0)));
   ring.m.datalog.NewFile = "/tmp/kestrav-bench-" + std::to_string(::getpid()) + ".xls";
   for (auto _ : st) datalog::SAVE_2_xls(ring.m);
   if (!ring.desktop.messages.empty()) st.SkipWithError("the workbook could not be written");
+  std::ifstream f(ring.m.datalog.NewFile, std::ios::binary | std::ios::ate);
+  st.counters["file_MiB"] = static_cast<double>(f.tellg()) / (1024.0 * 1024.0);
+  st.counters["peak_rss_MiB"] = statusMiB("VmHWM:");
   std::remove(ring.m.datalog.NewFile.c_str());
 }
-BENCHMARK(BM_ExportFullRingToTmp)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportRingToTmp)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The ring's own bytes, and the process after filling it.
+void BM_RingMemory(benchmark::State& st) {
+  for (auto _ : st) {
+    Ring ring(static_cast<int>(st.range(0)));
+    st.counters["store_MiB"] = static_cast<double>(ring.m.datalog.DATAlog.bytes()) / (1024.0 * 1024.0);
+    st.counters["rss_MiB"] = statusMiB("VmRSS:");
+  }
+}
+BENCHMARK(BM_RingMemory)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

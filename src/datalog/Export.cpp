@@ -4,6 +4,7 @@
 #include <array>
 
 #include "datalog/SampleColumns.h"
+#include "datalog/SampleTexts.h"
 #include "display/CellStatusCodes.h"
 #include "state/HexText.h"
 
@@ -62,13 +63,13 @@ std::vector<int> pointsOldestFirst(int cycleFlag, int counterStop, int setPoint)
   if (cycleFlag == 1)
     for (int p = counterStop; p <= setPoint; ++p) points.push_back(p);
   for (int p = 1; p <= counterStop - 1; ++p) points.push_back(p);
-  // The store holds points 1..1000 only.
+  // The store holds points 1..32767 only.
   std::erase_if(points, [](int p) { return p < 1 || p > kLastPoint; });
   return points;
 }
 
 void writeSamples(Sheet& s, const context::Monitor& m, int cardstack) {
-  const state::SampleStore& log = m.datalog.DATAlog;
+  const SampleTexts log(m.datalog.DATAlog);
   int row = kFirstDataRow;
   int sample = 1;
   for (int p : pointsOldestFirst(m.stack.CYCLEflag, m.stack.COUNTERstop, m.datalog.SETpoint)) {

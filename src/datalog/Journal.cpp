@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "datalog/SampleColumns.h"
+#include "datalog/SampleTexts.h"
 
 namespace kestrav::datalog {
 
@@ -66,7 +67,7 @@ std::vector<std::string> journalHeader(int boards) {
 
 std::vector<std::string> journalLine(const context::Monitor& m, int point, long long sample, int boards,
                                      const std::string& isoTime) {
-  const state::SampleStore& log = m.datalog.DATAlog;
+  const SampleTexts log(m.datalog.DATAlog);
   std::vector<std::string> fields;
   fields.reserve(3 + static_cast<std::size_t>(boards) * kColumnsPerBoard);
   fields.push_back(isoTime);

@@ -26,7 +26,6 @@ using context::Monitor;
 namespace {
 
 constexpr float kSecondsPerSample = 0.8f;  // one pass of the cycle per sample
-constexpr int kStorePoints = state::SampleStore::kPoints - 1;  // points 1..1000
 
 constexpr const char* kNewSetupTitle = "Create New Datalog Settings";
 constexpr const char* kReadyText = "Click on OK button to begin data collection.";
@@ -140,15 +139,6 @@ IntervalOutcome askInterval(Monitor& m, const std::string& candidateFile) {
     abandonSetup(m);
     return IntervalOutcome::Ended;
   }
-  if (samples > kStorePoints) {
-    m.desktop.messageBox("The Time Interval of " + answer + " seconds needs " + std::to_string(samples) +
-                             " samples, but a datalog holds at most " + std::to_string(kStorePoints) +
-                             " samples. Enter at most " + seconds(kStorePoints * kSecondsPerSample) + " seconds.",
-                         "High Time Interval For New Datalog Settings!", MessageButtons::OK,
-                         MessageIcon::Exclamation, MessageAnswer::OK);
-    return IntervalOutcome::AskAgain;
-  }
-
   const MessageAnswer a = m.desktop.messageBox(
       "There will be " + std::to_string(samples) + " samples read for a datalogging time of " + seconds(time) +
           " seconds." + " Is this okay?",
@@ -236,15 +226,12 @@ void START_DATAlog(Monitor& m) {
 }
 
 void CLEAR_DATAlog(Monitor& m) {
-  // Every point a ring may use, 1 .. SETpoint, of every board slot: a
-  // shorter or smaller datalog before must leave nothing behind.
+  // Nothing of a longer or larger datalog before may be left behind: the
+  // whole store is emptied, with room made for the set-up's ring.
   state::DatalogState& d = m.datalog;
   // The journal ends with the ring it recorded (STOP, a new set-up).
   endJournal(m);
-  const int lastPoint = d.SETpoint < kStorePoints ? d.SETpoint : kStorePoints;
-  for (int point = 0; point <= lastPoint; ++point)
-    for (int b = 0; b < state::SampleStore::kBoards; ++b)
-      for (int c = 0; c < state::SampleStore::kColumns; ++c) d.DATAlog.at(b, c, point).clear();
+  d.DATAlog.reset(d.SETpoint);
   d.DATApoint = 1;
 }
 

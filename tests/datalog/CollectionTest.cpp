@@ -4,6 +4,7 @@
 
 #include "datalog/Collection.h"
 #include "datalog/DatalogScript.h"
+#include "datalog/SampleTexts.h"
 #include "display/CellStatusCodes.h"
 
 namespace kestrav::datalog {
@@ -44,7 +45,7 @@ TEST(CollectSample, EveryColumnOfAKnownStack) {
   m.datalog.DATApoint = 7;
   COLLECT_DATA_xls(m);
 
-  const state::SampleStore& log = m.datalog.DATAlog;
+  const SampleTexts log(m.datalog.DATAlog);
   EXPECT_EQ(m.datalog.DATApoint, 8);
   EXPECT_EQ(log.at(0, 0, 7), "02:05:09 PM @ 12-07-2026");
   EXPECT_EQ(log.at(0, 1, 7), "E2, 00, 01, 00, 71, AB.");
@@ -95,25 +96,25 @@ TEST(CollectSample, EachBoardIsStampedWhenItIsRecorded) {
   m.stack.CARDSTACK = 2;
   m.datalog.DATApoint = 1;
   COLLECT_DATA_xls(m);
-  EXPECT_EQ(m.datalog.DATAlog.at(0, 0, 1), "02:05:09 PM @ 12-07-2026");
-  EXPECT_EQ(m.datalog.DATAlog.at(1, 0, 1), "02:05:10 PM @ 12-07-2026");
-  EXPECT_EQ(m.datalog.DATAlog.at(2, 0, 1), "02:05:11 PM @ 12-07-2026");
+  EXPECT_EQ(SampleTexts(m.datalog.DATAlog).at(0, 0, 1), "02:05:09 PM @ 12-07-2026");
+  EXPECT_EQ(SampleTexts(m.datalog.DATAlog).at(1, 0, 1), "02:05:10 PM @ 12-07-2026");
+  EXPECT_EQ(SampleTexts(m.datalog.DATAlog).at(2, 0, 1), "02:05:11 PM @ 12-07-2026");
 }
 
 TEST(CollectSample, APointOutsideTheStoreRecordsNothing) {
   MonitorFixture f;
   context::Monitor& m = f.start();
   m.stack.CARDSTACK = 9;
-  for (int point : {0, 1001, -3}) {
+  for (int point : {0, 32768, -3}) {
     m.datalog.DATApoint = point;
     COLLECT_DATA_xls(m);
     EXPECT_EQ(m.datalog.DATApoint, point);
   }
-  EXPECT_EQ(m.datalog.DATAlog.at(0, 0, 0), "");
-  m.datalog.DATApoint = 1000;  // the last point is still recorded
+  EXPECT_EQ(SampleTexts(m.datalog.DATAlog).at(0, 0, 0), "");
+  m.datalog.DATApoint = 32767;  // the last point is still recorded
   COLLECT_DATA_xls(m);
-  EXPECT_NE(m.datalog.DATAlog.at(9, 0, 1000), "");
-  EXPECT_EQ(m.datalog.DATAlog.at(10, 0, 1000), "");
+  EXPECT_NE(SampleTexts(m.datalog.DATAlog).at(9, 0, 32767), "");
+  EXPECT_EQ(SampleTexts(m.datalog.DATAlog).at(10, 0, 32767), "");
 }
 
 TEST(Stamps, TwelveHourClockAroundMidnightAndNoon) {

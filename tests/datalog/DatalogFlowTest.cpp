@@ -2,6 +2,7 @@
 
 #include "app/Events.h"
 #include "datalog/DatalogScript.h"
+#include "datalog/SampleTexts.h"
 #include "datalog/Viewing.h"
 
 namespace kestrav::datalog {
@@ -31,7 +32,7 @@ TEST(DatalogFlow, EveryPassOverABoardRecordsTheWholeStack) {
   context::Monitor& m = collecting(f, "10", "passes");
   ASSERT_EQ(m.datalog.SETpoint, 12);
   ASSERT_EQ(m.stack.CARDSTACK, 1);
-  const state::SampleStore& log = m.datalog.DATAlog;
+  const SampleTexts log(m.datalog.DATAlog);
 
   ticks(m, 1);  // configuration, cells and the report of board 0
   EXPECT_EQ(m.ui.Command1[13].toolTip(), "VIEW 0 SAMPLES FOR 0.000 SECONDS.");
@@ -63,7 +64,7 @@ TEST(DatalogFlow, TheRingWrapsAndOverwritesTheOldestSample) {
     ticks(m, 4);
     f.clock.when += std::chrono::seconds(10);
   }
-  const state::SampleStore& log = m.datalog.DATAlog;
+  const SampleTexts log(m.datalog.DATAlog);
   EXPECT_EQ(log.at(0, 0, 1), "02:05:39 PM @ 12-07-2026");  // sample 4
   EXPECT_EQ(log.at(0, 0, 2), "02:05:49 PM @ 12-07-2026");  // sample 5
   EXPECT_EQ(log.at(0, 0, 3), "02:05:29 PM @ 12-07-2026");  // sample 3
@@ -83,13 +84,13 @@ TEST(DatalogFlow, PauseHoldsTheRingAndResumeWritesOnWhereItStopped) {
   ticks(m, 8);
   EXPECT_EQ(m.datalog.DATApoint, 2);
   EXPECT_EQ(f.script->written.size(), sent + 8) << "only the identification at every tick";
-  EXPECT_EQ(m.datalog.DATAlog.at(0, 0, 2), "");
+  EXPECT_EQ(SampleTexts(m.datalog.DATAlog).at(0, 0, 2), "");
 
   m.ui.Command1[11].raiseClick();
   EXPECT_EQ(m.stack.BRDread, 0);
   ticks(m, 4);
   EXPECT_EQ(m.datalog.DATApoint, 3);
-  EXPECT_NE(m.datalog.DATAlog.at(0, 0, 2), "");
+  EXPECT_NE(SampleTexts(m.datalog.DATAlog).at(0, 0, 2), "");
 }
 
 TEST(DatalogFlow, ViewOpensTheChosenWorkbookAndStopGoesBackToPlainMeasurement) {
@@ -107,14 +108,14 @@ TEST(DatalogFlow, ViewOpensTheChosenWorkbookAndStopGoesBackToPlainMeasurement) {
   EXPECT_EQ(m.datalog.DATACOLLECTflag, 0);
   EXPECT_TRUE(m.ui.Command1[10].visible());
   for (int b : {11, 12, 13}) EXPECT_FALSE(m.ui.Command1[b].visible()) << b;
-  EXPECT_EQ(m.datalog.DATAlog.at(0, 0, 1), "");
+  EXPECT_EQ(SampleTexts(m.datalog.DATAlog).at(0, 0, 1), "");
 
   // Plain cycle: three steps a board, nothing recorded.
   ticks(m, 6);
   EXPECT_EQ(m.stack.BRDread, 0);
   EXPECT_EQ(m.stack.MEASUREflag, 0);
   EXPECT_EQ(m.datalog.DATApoint, 1);
-  EXPECT_EQ(m.datalog.DATAlog.at(0, 0, 1), "");
+  EXPECT_EQ(SampleTexts(m.datalog.DATAlog).at(0, 0, 1), "");
   EXPECT_TRUE(m.ui.mnuViewLastDatalog.enabled());
 }
 

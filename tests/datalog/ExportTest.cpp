@@ -61,7 +61,7 @@ class Export : public ::testing::Test {
     m_->stack.COUNTERstop = counterStop;
     for (int p = 1; p <= stored; ++p)
       for (int b = 0; b <= cardstack; ++b)
-        for (int j = 0; j <= 20; ++j) m_->datalog.DATAlog.at(b, j, p) = sampleText(b, j, p, tag);
+        for (int j = 0; j <= 20; ++j) m_->datalog.DATAlog.setText(b, j, p, sampleText(b, j, p, tag));
   }
 
   ReadBack read(const std::string& path, const std::string& mode = "all") {

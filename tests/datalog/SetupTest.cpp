@@ -6,6 +6,7 @@
 #include "commands/ReadFlags.h"
 #include "datalog/Collection.h"
 #include "datalog/DatalogScript.h"
+#include "datalog/SampleTexts.h"
 #include "datalog/Setup.h"
 
 namespace kestrav::datalog {
@@ -214,23 +215,27 @@ TEST(NewSetup, ACancelledFileDialogOrAnOversizedCountChangesNothing) {
   }
 }
 
-// The store holds 1000 points: 800 seconds fit, anything longer is refused
-// and the interval asked for again.
-TEST(NewSetup, ARingLongerThanTheStoreIsRefusedWithTheLongestTime) {
+// The ring holds every count the set-up accepts: up to 32767 samples; one
+// more does not fit 16 bits and ends the set-up quietly.
+TEST(NewSetup, ARingOfUpTo32767SamplesIsAccepted) {
   MonitorFixture f;
   context::Monitor& m = f.start();
-  f.desktop.answers = {MessageAnswer::Yes, MessageAnswer::OK, MessageAnswer::Yes, MessageAnswer::OK};
+  f.desktop.answers = {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::OK};
   f.desktop.saveAnswers = {"/data/log.xls"};
-  f.desktop.inputAnswers = {"800.5", "800"};
+  f.desktop.inputAnswers = {"26213.6"};
   mnuCreateNewSetup_Click(m);
-  ASSERT_EQ(f.desktop.messages.size(), 4u);
-  const test::ShownMessage& high = f.desktop.messages[1];
-  EXPECT_NE(high.text.find("1001"), std::string::npos) << high.text;
-  EXPECT_NE(high.text.find("800.000 seconds"), std::string::npos) << high.text;
-  EXPECT_EQ(high.icon, MessageIcon::Exclamation);
-  EXPECT_EQ(f.desktop.messages[2].text,
-            "There will be 1000 samples read for a datalogging time of 800.000 seconds. Is this okay?");
-  EXPECT_EQ(m.datalog.SETpoint, 1000);
+  ASSERT_EQ(f.desktop.messages.size(), 3u);
+  EXPECT_EQ(f.desktop.messages[1].text.substr(0, 29), "There will be 32767 samples r");
+  EXPECT_EQ(m.datalog.SETpoint, 32767);
+  EXPECT_EQ(m.datalog.DATACOLLECTflag, 1);
+
+  f.desktop.messages.clear();
+  f.desktop.answers = {MessageAnswer::Yes};
+  f.desktop.saveAnswers = {"/data/longer.xls"};
+  f.desktop.inputAnswers = {"26214.4"};
+  mnuCreateNewSetup_Click(m);
+  EXPECT_EQ(f.desktop.messages.size(), 1u);
+  EXPECT_EQ(m.datalog.SETpoint, 32767);
   EXPECT_EQ(m.datalog.DATACOLLECTflag, 1);
 }
 
@@ -299,7 +304,7 @@ TEST(NewSetup, AnAbandonedSetupKeepsTheAcceptedFileIntervalAndRing) {
     EXPECT_EQ(d.DATACOLLECTflag, 1) << road.name;
     EXPECT_EQ(m.stack.CYCLEflag, 1) << road.name;
     EXPECT_EQ(m.stack.OnOff, 1) << road.name;
-    EXPECT_FALSE(d.DATAlog.at(0, 0, 12).empty()) << road.name << ": the ring is kept";
+    EXPECT_FALSE(SampleTexts(d.DATAlog).at(0, 0, 12).empty()) << road.name << ": the ring is kept";
     REPORT_DLOG_current(m);
     EXPECT_EQ(m.ui.Command1[13].toolTip(), "VIEW 12 SAMPLES FOR 9.600 SECONDS.") << road.name;
   }
@@ -410,7 +415,7 @@ TEST(DatalogToggle, PauseHandsTheControlsBackAndResumeKeepsTheRing) {
   mnuCreateNewSetup_Click(m);
   m.datalog.DATApoint = 5;
   m.stack.CYCLEflag = 1;
-  m.datalog.DATAlog.at(0, 0, 4) = "kept";
+  m.datalog.DATAlog.setText(0, 0, 4, "kept");
 
   m.ui.Command1[11].raiseClick();
   EXPECT_EQ(m.stack.OnOff, 0);
@@ -432,7 +437,7 @@ TEST(DatalogToggle, PauseHandsTheControlsBackAndResumeKeepsTheRing) {
   EXPECT_FALSE(m.ui.Command1[6].enabled());
   EXPECT_EQ(m.datalog.DATApoint, 5);
   EXPECT_EQ(m.stack.CYCLEflag, 1);
-  EXPECT_EQ(m.datalog.DATAlog.at(0, 0, 4), "kept");
+  EXPECT_EQ(SampleTexts(m.datalog.DATAlog).at(0, 0, 4), "kept");
 }
 
 TEST(DatalogToggle, StopLeavesAPlainCycleRunningBehindTheContinuousButton) {
@@ -440,7 +445,7 @@ TEST(DatalogToggle, StopLeavesAPlainCycleRunningBehindTheContinuousButton) {
   context::Monitor& m = f.start();
   test::scriptAcceptedSetup(f.desktop, "/data/run.xls", "2.4");
   mnuCreateNewSetup_Click(m);
-  m.datalog.DATAlog.at(0, 5, 3) = "3.600";
+  m.datalog.DATAlog.setText(0, 5, 3, "3.600");
   m.datalog.DATApoint = 2;
   m.ui.Command1[12].raiseClick();
 
@@ -451,7 +456,7 @@ TEST(DatalogToggle, StopLeavesAPlainCycleRunningBehindTheContinuousButton) {
   EXPECT_EQ(m.ui.Command1[10].text(), kContinuousStopCaption);
   EXPECT_TRUE(m.ui.Command1[6].enabled());
   EXPECT_FALSE(m.ui.Command1[7].enabled());
-  EXPECT_EQ(m.datalog.DATAlog.at(0, 5, 3), "");
+  EXPECT_EQ(SampleTexts(m.datalog.DATAlog).at(0, 5, 3), "");
   EXPECT_TRUE(m.ui.mnuViewLastDatalog.enabled());
   // The continuous button stops that cycle.
   m.ui.Command1[10].raiseClick();
@@ -467,11 +472,11 @@ TEST(DatalogStore, ClearingEmptiesEveryPointOfTheRingAndLeavesTheWrapMark) {
   m.stack.CYCLEflag = 1;
   for (int b : {0, 4, 9})
     for (int point = 1; point <= 3; ++point)
-      for (int c : {0, 17, 20}) d.DATAlog.at(b, c, point) = "x";
+      for (int c : {0, 17, 20}) d.DATAlog.setText(b, c, point, "x");
   CLEAR_DATAlog(m);
   for (int b : {0, 4, 9})
     for (int point = 1; point <= 3; ++point)
-      for (int c : {0, 17, 20}) EXPECT_EQ(d.DATAlog.at(b, c, point), "") << b << "/" << c << "/" << point;
+      for (int c : {0, 17, 20}) EXPECT_EQ(SampleTexts(d.DATAlog).at(b, c, point), "") << b << "/" << c << "/" << point;
   EXPECT_EQ(d.DATApoint, 1);
   EXPECT_EQ(m.stack.CYCLEflag, 1);
 }
