@@ -22,9 +22,12 @@ void Console::status(const std::string& text) {
     line(text);
     return;
   }
-  if (text == shown_) return;
+  // The last column stays free: a full row would move the cursor on.
+  const std::string fitted =
+      width_ > 1 && text.size() >= static_cast<std::size_t>(width_) ? text.substr(0, width_ - 1) : text;
+  if (fitted == shown_) return;
   clearStatus();
-  shown_ = text;
+  shown_ = fitted;
   out_ << shown_ << std::flush;
 }
 

@@ -10,8 +10,10 @@ namespace kestrav::headless {
 class Console {
  public:
   // `live`: the stream is a terminal, where the status line is rewritten in
-  // place; elsewhere every status is a line of its own.
-  Console(std::ostream& out, bool live) : out_(out), live_(live) {}
+  // place; elsewhere every status is a line of its own. `width`: the
+  // terminal's columns (0 unknown); a live line is cut to fit, since a line
+  // that wraps cannot be rewritten in place.
+  Console(std::ostream& out, bool live, int width = 0) : out_(out), live_(live), width_(width) {}
 
   bool live() const { return live_; }
 
@@ -27,6 +29,7 @@ class Console {
 
   std::ostream& out_;
   bool live_;
+  int width_;
   std::string shown_;  // the live status line on screen, if any
 };
 

@@ -36,7 +36,7 @@ std::string progressText(const ProgressFigures& f) {
   std::string t = std::to_string(f.samples) + (f.samples == 1 ? " sample, " : " samples, ") + clockTime(f.elapsed) +
                   " elapsed, " + clockTime(f.remaining) + " left, cells ";
   if (f.lowest && f.highest)
-    t += state::fixed(*f.lowest, 3) + " V to " + state::fixed(*f.highest, 3) + " V";
+    t += state::fixed(*f.lowest, 3) + "-" + state::fixed(*f.highest, 3) + " V";
   else
     t += "not read yet";
   t += ", " + std::to_string(f.giveUps) + (f.giveUps == 1 ? " give-up" : " give-ups");

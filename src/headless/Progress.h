@@ -21,7 +21,7 @@ struct ProgressFigures {
 // The lowest and highest cell voltage read of boards 0..CARDSTACK.
 void stackCellRange(const context::Monitor& m, ProgressFigures& f);
 
-// "120 samples, 0:01:40 elapsed, 0:58:20 left, cells 3.412 V to 3.698 V, 0 give-ups"
+// "120 samples, 0:01:40 elapsed, 0:58:20 left, cells 3.412-3.698 V, 0 give-ups"
 std::string progressText(const ProgressFigures& f);
 
 class ProgressReport {

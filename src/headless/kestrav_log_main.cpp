@@ -1,6 +1,8 @@
 // kestrav-log: a datalog of the stack without a window, for test rigs and
 // long unattended runs.
 
+#include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -40,7 +42,12 @@ int main(int argc, char** argv) {
       break;
   }
 
-  Console console(std::cerr, isatty(STDERR_FILENO) == 1);
+  // A reader of standard error that went away must not end the run unsaved.
+  signal(SIGPIPE, SIG_IGN);
+  winsize terminal{};
+  const bool live = isatty(STDERR_FILENO) == 1;
+  if (live) ioctl(STDERR_FILENO, TIOCGWINSZ, &terminal);
+  Console console(std::cerr, live, terminal.ws_col);
   HeadlessDesktop desktop(console, "kestrav-log", std::filesystem::path(line.options.out).parent_path().string());
   context::SystemClock clock;
   context::Monitor monitor(app::makePort(line.options.port), desktop, clock);

@@ -19,7 +19,7 @@ TEST(Progress, TextNamesSamplesTimesCellRangeAndGiveUps) {
   f.remaining = seconds(3500);
   f.lowest = 3.4121f;
   f.highest = 3.6979f;
-  EXPECT_EQ(progressText(f), "120 samples, 0:01:40 elapsed, 0:58:20 left, cells 3.412 V to 3.698 V, 0 give-ups");
+  EXPECT_EQ(progressText(f), "120 samples, 0:01:40 elapsed, 0:58:20 left, cells 3.412-3.698 V, 0 give-ups");
   f.samples = 1;
   f.giveUps = 1;
   f.elapsed = seconds(90061);
@@ -56,6 +56,16 @@ TEST(Progress, OnATerminalMessagesPassAboveTheLiveLine) {
   console.endStatus();
   console.line("after");
   EXPECT_EQ(out.str(), "1 sample\r\033[Kkestrav-log: a message\n1 sample\r\033[K2 samples\nafter\n");
+}
+
+// A live line longer than the terminal would wrap, and only its last row
+// would be rewritten.
+TEST(Progress, TheLiveLineIsCutToTheTerminalsWidth) {
+  std::ostringstream out;
+  Console console(out, true, 10);
+  console.status("0123456789abc");
+  console.line("a message longer than the terminal stays whole");
+  EXPECT_EQ(out.str(), "012345678\r\033[Ka message longer than the terminal stays whole\n012345678");
 }
 
 TEST(Progress, OneLineJoinsLinesAndBlanks) {
