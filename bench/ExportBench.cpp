@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -73,15 +74,19 @@ double statusMiB(const char* field) {
   return 0;
 }
 
+// $KESTRAV_BENCH_WORKBOOK, when set, keeps the workbook of the longest ring
+// there for the checks of scripts/bench.
 void BM_ExportRingToTmp(benchmark::State& st) {
   Ring ring(static_cast<int>(st.range(0)));
-  ring.m.datalog.NewFile = "/tmp/kestrav-bench-" + std::to_string(::getpid()) + ".xls";
+  const char* keep = std::getenv("KESTRAV_BENCH_WORKBOOK");
+  const bool kept = keep != nullptr && st.range(0) == 32767;
+  ring.m.datalog.NewFile = kept ? keep : "/tmp/kestrav-bench-" + std::to_string(::getpid()) + ".xls";
   for (auto _ : st) datalog::SAVE_2_xls(ring.m);
   if (!ring.desktop.messages.empty()) st.SkipWithError("the workbook could not be written");
   std::ifstream f(ring.m.datalog.NewFile, std::ios::binary | std::ios::ate);
   st.counters["file_MiB"] = static_cast<double>(f.tellg()) / (1024.0 * 1024.0);
   st.counters["peak_rss_MiB"] = statusMiB("VmHWM:");
-  std::remove(ring.m.datalog.NewFile.c_str());
+  if (!kept) std::remove(ring.m.datalog.NewFile.c_str());
 }
 BENCHMARK(BM_ExportRingToTmp)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -85,8 +85,7 @@ void GUI_DEFAULT_start(Monitor& m) {
 bool heartbeat(Monitor& m) {
   IDENTIFY_BRIDGE(m);
   if (m.stack.Initialize != state::kFalse) return true;
-  m.stack.OnOff = 0;
-  m.end(kExitRefused);
+  context::endOnLostBridge(m);
   return false;
 }
 

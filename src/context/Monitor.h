@@ -9,6 +9,7 @@
 #include "context/Clock.h"
 #include "context/Desktop.h"
 #include "context/JournalFile.h"
+#include "context/Shutdown.h"
 #include "context/MainWindowModel.h"
 #include "state/DatalogState.h"
 #include "link/BridgeLink.h"
@@ -33,6 +34,12 @@ struct Monitor {
 
   // The nine characters of the last identification.
   std::string identification;
+
+  // Set by the program: saves a datalog's ring before a lost bridge or a
+  // signal ends the program (context/Shutdown.h).
+  SaveBeforeEnd saveBeforeEnd;
+  // What that save reported, for the program's last line on stderr.
+  std::string endNote;
 
   // Program lifetime: once ended, no routine runs any more.
   bool ended() const { return ended_; }

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
 
 #include "datalog/SampleColumns.h"
 #include "datalog/SampleTexts.h"
@@ -95,14 +99,33 @@ void writeInformation(Sheet& s, const state::DatalogState& d, const std::string&
 }
 
 // Writes the workbook; a failure is told to the user and goes no further.
-void exportTo(context::Monitor& m, const std::string& path) {
+bool exportTo(context::Monitor& m, const std::string& path) {
   const xls::Workbook book = datalogWorkbook(m, path);
   std::string reason;
-  if (book.save(path, &reason)) return;
+  if (book.save(path, &reason)) return true;
   m.desktop.messageBox("The datalog could not be saved to the workbook\n\n" + (path.empty() ? "(no file chosen)" : path) +
                            "\n\n" + reason,
                        context::kDefaultMessageTitle, context::MessageButtons::OK, context::MessageIcon::Exclamation,
                        context::MessageAnswer::OK);
+  return false;
+}
+
+// The program's own folder, unless it is there but not writable (installed
+// under /usr/bin or /opt): then $XDG_DATA_HOME/kestrav-monitor, by default
+// ~/.local/share/kestrav-monitor, made when missing. A folder that is not
+// there at all stays the target, so the failure is reported with it.
+std::string lastDatalogFolder(const std::string& programFolder) {
+  if (::access(programFolder.c_str(), W_OK) == 0 || errno == ENOENT) return programFolder;
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  std::string base;
+  if (dataHome != nullptr && dataHome[0] == '/') base = dataHome;
+  else if (home != nullptr && home[0] != '\0') base = std::string(home) + "/.local/share";
+  else return programFolder;
+  const std::string folder = base + "/kestrav-monitor";
+  std::error_code ignored;  // a folder that cannot be made shows in the save's failure
+  std::filesystem::create_directories(folder, ignored);
+  return folder;
 }
 
 }  // namespace
@@ -125,12 +148,15 @@ xls::Workbook datalogWorkbook(const context::Monitor& m, const std::string& path
 
 void SAVE_2_xls(context::Monitor& m) { exportTo(m, m.datalog.NewFile); }
 
-void SAVE_Last_DATAlog_xls(context::Monitor& m) {
+void SAVE_Last_DATAlog_xls(context::Monitor& m) { saveLastDatalog(m); }
+
+bool saveLastDatalog(context::Monitor& m) {
   // The name also goes into the save dialog's file name, where the next
   // set-up's dialog starts.
-  m.ui.CommonDialog1.setText(m.desktop.programFolder() + "/" + m.datalog.DLASTstamp + "_LAST_DATALOG.xls");
+  m.ui.CommonDialog1.setText(lastDatalogFolder(m.desktop.programFolder()) + "/" + m.datalog.DLASTstamp +
+                             "_LAST_DATALOG.xls");
   m.datalog.LastDATAlog = m.ui.CommonDialog1.text();
-  exportTo(m, m.datalog.LastDATAlog);
+  return exportTo(m, m.datalog.LastDATAlog);
 }
 
 }  // namespace kestrav::datalog

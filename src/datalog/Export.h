@@ -17,6 +17,11 @@ namespace kestrav::datalog {
 void SAVE_2_xls(context::Monitor& m);             // to the set-up's workbook, NewFile
 void SAVE_Last_DATAlog_xls(context::Monitor& m);  // to a time-stamped workbook in the program's folder
 
+// SAVE_Last_DATAlog_xls telling whether the workbook was written. The
+// program's folder gives way to $XDG_DATA_HOME/kestrav-monitor/ when it is
+// not writable; LastDATAlog holds the path used.
+bool saveLastDatalog(context::Monitor& m);
+
 // The workbook both routines write, with `path` in its first cell.
 xls::Workbook datalogWorkbook(const context::Monitor& m, const std::string& path);
 

@@ -5,6 +5,7 @@
 
 #include "app/Events.h"
 #include "app/PortChoice.h"
+#include "context/Shutdown.h"
 #include "datalog/Journal.h"
 #include "headless/Progress.h"
 #include "headless/UserSteps.h"
@@ -24,26 +25,41 @@ std::chrono::seconds wholeSeconds(Clock::duration d) { return std::chrono::floor
 // What is left is rounded up: "0:00:00 left" only once nothing is.
 std::chrono::seconds secondsLeft(Clock::duration d) { return std::chrono::ceil<std::chrono::seconds>(d); }
 
-// The ring to the workbook and the journal closed, as at the end of every
-// run; what was saved, for the console ("/data/run1.xls and /data/run1.csv").
-std::string saveDatalog(context::Monitor& m) {
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// kestrav-log's save before every end, the program's own and those it did
+// not choose: the ring goes to the --out workbook (the VIEW export), never
+// to a last-datalog file, and the journal is closed. Returns the note that
+// names both, for the program's line on stderr; `saved` tells whether the
+// workbook was written.
+std::string saveToWorkbook(context::Monitor& m, HeadlessDesktop& desktop, bool* saved = nullptr) {
+  const int shownBefore = desktop.messagesShown();
   exportRing(m);
-  const std::string journal = m.journal.path();
+  // A workbook that cannot be written is told in a message as it fails.
+  const bool written = desktop.messagesShown() == shownBefore;
+  if (saved != nullptr) *saved = written;
+  std::string note = (written ? "the datalog is saved in " : "the datalog could not be saved in ") + quoted(m.datalog.NewFile);
+  if (m.journal.isOpen()) note += ", its journal is " + quoted(m.journal.path());
   datalog::endJournal(m);
-  return m.datalog.NewFile + (journal.empty() ? "" : " and " + journal);
+  return note;
 }
 
 class TimedCollection {
  public:
   TimedCollection(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
-             StopSignals& signals)
-      : m_(m), desktop_(desktop), o_(o), console_(console), signals_(signals), progress_(console, std::string(kProgram) + ": ") {}
+                  StopSignals& signals)
+      : m_(m), desktop_(desktop), o_(o), console_(console), signals_(signals),
+        progress_(console, std::string(kProgram) + ": ") {}
 
   int run();
 
  private:
-  // Tells the reason, saves the ring to the workbook and gives the status.
-  int endEarly(const std::string& reason);
+  // A signal: the same save as a lost bridge, then the end a shell expects.
+  [[noreturn]] void endOnSignal(int signo);
+  // The program's line for an end it did not choose: the reason, then what
+  // was saved (the hook saves a ring that holds samples; an empty one is
+  // saved here, so the workbook is there whatever happened).
+  void tellEnd(const std::string& reason);
   bool tickRecordsSample() const {
     return m_.stack.OnOff == 1 && m_.datalog.DATACOLLECTflag == 1 && m_.stack.MEASUREflag == kCollectStep;
   }
@@ -66,19 +82,21 @@ int TimedCollection::run() {
   Clock::time_point next = start_ + interval;
   report(start_);
   while (Clock::now() < end_) {
-    if (const int signo = signals_.waitUntil(std::min(next, end_)); signo != 0) {
-      endEarly(std::string(kProgram) + ": stopped by " + signalName(signo));
-      StopSignals::endWith(signo);
-    }
+    if (const int signo = signals_.waitUntil(std::min(next, end_)); signo != 0) endOnSignal(signo);
     if (Clock::now() >= end_) break;
     const bool sample = tickRecordsSample();
     app::timerTick(m_);
-    if (m_.ended())
-      return endEarly(app::refusalLine(kProgram, app::portName(o_.port), m_.identification));
+    if (m_.ended()) {  // the bridge is gone
+      tellEnd(app::refusalLine(kProgram, app::portName(o_.port), m_.identification));
+      return m_.exitStatus();
+    }
     if (sample) ++figures_.samples;
     if (m_.stack.OnOff == 0) {  // a read gave up and stopped the cycle
       ++figures_.giveUps;
-      if (!o_.keepGoing) return endEarly(std::string(kProgram) + ": a read gave up; collection stopped");
+      if (!o_.keepGoing) {
+        tellEnd(std::string(kProgram) + ": a read gave up and stopped the collection");
+        return kExitFailed;
+      }
       restartCollection(m_);
     }
     const Clock::time_point now = Clock::now();
@@ -89,18 +107,23 @@ int TimedCollection::run() {
   report(end_);
   console_.endStatus();
   // A journal that failed was told in a message when it did, and is no
-  // longer wanted; a workbook that cannot be written is told as it fails.
+  // longer wanted.
   const bool journalKept = m_.datalog.journal.wanted;
-  const int shownBefore = desktop_.messagesShown();
-  saveDatalog(m_);
-  return journalKept && desktop_.messagesShown() == shownBefore ? kExitDone : kExitFailed;
+  bool saved = false;
+  saveToWorkbook(m_, desktop_, &saved);
+  return journalKept && saved ? kExitDone : kExitFailed;
 }
 
-int TimedCollection::endEarly(const std::string& reason) {
+void TimedCollection::endOnSignal(int signo) {
+  context::endOnSignal(m_, signo);
+  tellEnd(std::string(kProgram) + ": ended by " + context::signalName(signo));
+  StopSignals::endWith(signo);
+}
+
+void TimedCollection::tellEnd(const std::string& reason) {
   console_.endStatus();
-  console_.line(reason);
-  console_.line(std::string(kProgram) + ": the datalog was saved to " + saveDatalog(m_));
-  return kExitFailed;
+  if (m_.endNote.empty()) m_.endNote = saveToWorkbook(m_, desktop_);
+  console_.line(reason + "; " + m_.endNote);
 }
 
 void TimedCollection::report(Clock::time_point now) {
@@ -118,6 +141,7 @@ std::string intervalAnswer(const LogOptions& o) {
 
 int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
            StopSignals& signals) {
+  m.saveBeforeEnd = [&desktop](context::Monitor& monitor) { return saveToWorkbook(monitor, desktop); };
   app::wireMainWindow(m);
   app::loadMainWindow(m);
   if (m.ended()) {

@@ -51,17 +51,4 @@ void StopSignals::endWith(int signo) {
   std::_Exit(128 + signo);  // only if the default action did not end the process
 }
 
-const char* signalName(int signo) {
-  switch (signo) {
-    case SIGINT:
-      return "SIGINT";
-    case SIGTERM:
-      return "SIGTERM";
-    case SIGHUP:
-      return "SIGHUP";
-    default:
-      return "a signal";
-  }
-}
-
 }  // namespace kestrav::headless

@@ -22,6 +22,4 @@ class StopSignals {
   [[noreturn]] static void endWith(int signo);
 };
 
-const char* signalName(int signo);
-
 }  // namespace kestrav::headless

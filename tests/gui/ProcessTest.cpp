@@ -24,6 +24,7 @@ using namespace std::chrono_literals;
 struct Outcome {
   bool exited = false;   // ended by itself before the deadline
   int status = -1;       // its exit status when it did
+  int statusAfterSignal = -1;  // when it did not: its exit status after the signal
   std::string out, err;
 };
 
@@ -40,8 +41,8 @@ std::vector<std::string> lines(const std::string& text) {
 }
 
 // Runs kestrav-gui offscreen; a program still running after `limit` is
-// stopped with SIGTERM and reported as not exited.
-Outcome runGui(const std::vector<std::string>& args, std::chrono::milliseconds limit) {
+// stopped with `endSignal` and reported as not exited.
+Outcome runGui(const std::vector<std::string>& args, std::chrono::milliseconds limit, int endSignal = SIGTERM) {
   int outPipe[2], errPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
   const pid_t pid = fork();
@@ -91,8 +92,26 @@ Outcome runGui(const std::vector<std::string>& args, std::chrono::milliseconds l
     o.exited = WIFEXITED(status);
     o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   } else {
-    kill(pid, SIGTERM);
+    kill(pid, endSignal);
+    // What it says on its way out.
+    const auto grace = std::chrono::steady_clock::now() + 20s;
+    while (open > 0 && std::chrono::steady_clock::now() < grace) {
+      if (poll(fds, 2, 20) <= 0) continue;
+      for (int i = 0; i < 2; ++i) {
+        if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+        char buffer[512];
+        const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+        if (n > 0) {
+          (i == 0 ? o.out : o.err).append(buffer, static_cast<std::size_t>(n));
+        } else {
+          close(fds[i].fd);
+          fds[i].fd = -1;
+          --open;
+        }
+      }
+    }
     waitpid(pid, &status, 0);
+    o.statusAfterSignal = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   for (pollfd& f : fds)
     if (f.fd >= 0) close(f.fd);
@@ -130,6 +149,15 @@ TEST(GuiProcess, SimulatedStackKeepsRunning) {
   const Outcome o = runGui({"--simulate"}, 1500ms);
   EXPECT_FALSE(o.exited) << "ended with status " << o.status << ": " << o.err;
   EXPECT_EQ(o.err.find("kestrav-gui:"), std::string::npos) << o.err;
+}
+
+TEST(GuiProcess, EndSignalsEndWithTheStatusAShellExpects) {
+  for (const int s : {SIGTERM, SIGINT, SIGHUP}) {
+    const Outcome o = runGui({"--simulate"}, 1500ms, s);
+    EXPECT_FALSE(o.exited) << o.err;
+    EXPECT_EQ(o.statusAfterSignal, 128 + s) << o.err;
+    EXPECT_EQ(o.err.find("kestrav-gui:"), std::string::npos) << "no datalog, nothing to tell: " << o.err;
+  }
 }
 
 TEST(GuiProcess, HelpAndVersionNeedNoDisplayAndBadOptionsAreRefused) {

@@ -248,11 +248,11 @@ TEST_F(LogProcess, ABridgeUnpluggedMidRunSavesTheWorkbookAndEndsWithStatusOne) {
   ASSERT_TRUE(WIFEXITED(*status));
   EXPECT_EQ(WEXITSTATUS(*status), 1);
   const std::vector<std::string> said = lines(err());
-  ASSERT_GE(said.size(), 2u) << err();
+  ASSERT_GE(said.size(), 1u) << err();
   // Progress lines may come before (one every 10 s); then the reason and what was saved.
-  EXPECT_EQ(said[said.size() - 2],
-            "kestrav-log: the bridge on " + pty + " did not answer (received \"         \" instead of \"KESTRAV-2\")");
-  EXPECT_EQ(said.back(), "kestrav-log: the datalog was saved to " + out + " and " + folder_.file("unplugged.csv"));
+  EXPECT_EQ(said.back(), "kestrav-log: the bridge on " + pty +
+                             " did not answer (received \"         \" instead of \"KESTRAV-2\"); the datalog is saved in \"" +
+                             out + "\", its journal is \"" + folder_.file("unplugged.csv") + "\"");
   ASSERT_TRUE(std::filesystem::exists(out)) << err();
   const auto book = workbook(out);
   if (!book) GTEST_SKIP() << "python3 with xlrd is not installed";
@@ -273,9 +273,9 @@ TEST_F(LogProcess, SigintMidRunSavesBothFilesAndEndsAsTheSignalDoes) {
   ASSERT_TRUE(WIFSIGNALED(*status)) << *status;
   EXPECT_EQ(WTERMSIG(*status), SIGINT);
   const std::vector<std::string> said = lines(err());
-  ASSERT_EQ(said.size(), 2u) << err();
-  EXPECT_EQ(said[0], "kestrav-log: stopped by SIGINT");
-  EXPECT_EQ(said[1], "kestrav-log: the datalog was saved to " + out + " and " + journal);
+  ASSERT_EQ(said.size(), 1u) << err();
+  EXPECT_EQ(said[0], "kestrav-log: ended by SIGINT; the datalog is saved in \"" + out + "\", its journal is \"" +
+                         journal + "\"");
   const auto book = workbook(out);
   if (!book) GTEST_SKIP() << "python3 with xlrd is not installed";
   expectWorkbookShowsTheJournalsLastSamples(*book, journal, 750, 3);
@@ -291,10 +291,10 @@ TEST_F(LogProcess, AReadThatGivesUpEndsTheRunWithBothFilesSaved) {
   ASSERT_TRUE(WIFEXITED(*status));
   EXPECT_EQ(WEXITSTATUS(*status), 1);
   const std::vector<std::string> said = lines(err());
-  ASSERT_GE(said.size(), 3u) << err();
+  ASSERT_GE(said.size(), 2u) << err();
   for (const std::string& l : said) EXPECT_EQ(l.rfind("kestrav-log: ", 0), 0u) << l;
-  EXPECT_EQ(said[said.size() - 2], "kestrav-log: a read gave up; collection stopped");
-  EXPECT_EQ(said.back().rfind("kestrav-log: the datalog was saved to " + out, 0), 0u) << said.back();
+  // No sample was ever taken: the workbook holds the headers, no journal began.
+  EXPECT_EQ(said.back(), "kestrav-log: a read gave up and stopped the collection; the datalog is saved in \"" + out + "\"");
   EXPECT_TRUE(std::filesystem::exists(out));
 }
 
@@ -309,7 +309,7 @@ TEST_F(LogProcess, WithKeepGoingTheCycleRestartsAfterEachGiveUp) {
   const std::vector<std::string> said = lines(err());
   // One line per message of a read that gave up, again and again.
   EXPECT_GE(said.size(), 2u) << err();
-  for (const std::string& l : said) EXPECT_EQ(l.find("collection stopped"), std::string::npos) << l;
+  for (const std::string& l : said) EXPECT_EQ(l.find("stopped the collection"), std::string::npos) << l;
   EXPECT_TRUE(std::filesystem::exists(out));
 }
 

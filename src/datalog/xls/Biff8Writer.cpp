@@ -161,17 +161,23 @@ class SstWriter {
   unsigned id_ = kSST;
 };
 
-// Texts numbered in order of first use, with the count of uses.
+// The workbook's texts numbered in order of first use, with the count of
+// uses.
 struct SharedStrings {
-  std::unordered_map<std::string, std::uint32_t> index;
-  std::vector<const std::string*> order;
+  explicit SharedStrings(const Workbook& book) : index(book.textCount(), kUnused) {}
+  static constexpr std::uint32_t kUnused = 0xFFFFFFFFu;
+  std::vector<std::uint32_t> index;  // by the workbook's text index
+  std::vector<std::uint32_t> order;  // workbook text indices
   std::uint32_t references = 0;
 
-  std::uint32_t add(const std::string& text) {
+  std::uint32_t add(std::uint32_t text) {
     ++references;
-    auto [it, inserted] = index.try_emplace(text, static_cast<std::uint32_t>(order.size()));
-    if (inserted) order.push_back(&it->first);
-    return it->second;
+    std::uint32_t& i = index[text];
+    if (i == kUnused) {
+      i = static_cast<std::uint32_t>(order.size());
+      order.push_back(text);
+    }
+    return i;
   }
 };
 
@@ -220,7 +226,7 @@ void putGlobals(Bytes& out, const Workbook& book, const SharedStrings& sst, std:
   }
   std::vector<XlString> strings;
   strings.reserve(sst.order.size());
-  for (const std::string* s : sst.order) strings.push_back(toXlString(*s));
+  for (const std::uint32_t s : sst.order) strings.push_back(toXlString(book.text(s)));
   SstWriter(out).write(sst.references, strings);
   putRecord(out, kEOF, {});
 }
@@ -269,8 +275,22 @@ void putDimensions(Bytes& out, const Workbook& book) {
   putRecord(out, kDimensions, d);
 }
 
-void putCells(Bytes& out, const Workbook& book, SharedStrings& sst) {
+// Numbers the texts in the order the cells use them, before anything is
+// written: the globals list them ahead of the sheet.
+void collectStrings(const Workbook& book, SharedStrings& sst) {
+  for (int r = 0; r < book.rowCount(); ++r)
+    for (const Cell& cell : book.row(r))
+      if (cell.kind == Cell::Kind::Text) sst.add(cell.value);
+}
+
+// The cells, handed on to `sink` a buffer-full at a time.
+void putCells(Bytes& out, const Workbook& book, const SharedStrings& sst, const ChunkSink& sink) {
+  constexpr std::size_t kChunk = 1 << 20;
   for (int r = 0; r < book.rowCount(); ++r) {
+    if (out.size() >= kChunk) {
+      sink(out);
+      out.clear();
+    }
     const auto& cells = book.row(r);
     for (std::size_t c = 0; c < cells.size(); ++c) {
       const Cell& cell = cells[c];
@@ -290,7 +310,7 @@ void putCells(Bytes& out, const Workbook& book, SharedStrings& sst) {
           putU16(out, static_cast<unsigned>(r));
           putU16(out, static_cast<unsigned>(c));
           putU16(out, xf);
-          putU32(out, sst.add(cell.text));
+          putU32(out, sst.index[cell.value]);
           break;
         case Cell::Kind::Number:
           putU16(out, kNumber);
@@ -298,7 +318,7 @@ void putCells(Bytes& out, const Workbook& book, SharedStrings& sst) {
           putU16(out, static_cast<unsigned>(r));
           putU16(out, static_cast<unsigned>(c));
           putU16(out, xf);
-          putF64(out, cell.number);
+          putF64(out, book.number(cell.value));
           break;
       }
     }
@@ -307,35 +327,37 @@ void putCells(Bytes& out, const Workbook& book, SharedStrings& sst) {
 
 }  // namespace
 
-Bytes biff8Stream(const Workbook& book) {
-  // The sheet goes first into its own buffer: its cells number the shared
-  // strings the globals then list.
-  SharedStrings sst;
-  Bytes sheet;
-  putBof(sheet, 0x0010);
-  {
-    Bytes d;
-    putU16(d, 0x04C1);
-    putRecord(sheet, kWsBool, d);
-  }
-  putColumnWidths(sheet, book);
-  putDimensions(sheet, book);
-  putCells(sheet, book, sst);
-  {
-    Bytes d;
-    for (unsigned v : {0x06B6u, 0u, 0u, 0x0040u, 0u, 0u, 0u}) putU16(d, v);
-    putU32(d, 0);
-    putRecord(sheet, kWindow2, d);
-  }
-  putRecord(sheet, kEOF, {});
-
+void writeBiff8(const Workbook& book, const ChunkSink& sink) {
+  SharedStrings sst(book);
+  collectStrings(book, sst);
   Bytes out;
   std::size_t sheetOffsetAt = 0;
   putGlobals(out, book, sst, sheetOffsetAt);
   patchU32(out, sheetOffsetAt, static_cast<std::uint32_t>(out.size()));
-  out.reserve(out.size() + sheet.size());
-  out.insert(out.end(), sheet.begin(), sheet.end());
-  return out;
+
+  putBof(out, 0x0010);
+  {
+    Bytes d;
+    putU16(d, 0x04C1);
+    putRecord(out, kWsBool, d);
+  }
+  putColumnWidths(out, book);
+  putDimensions(out, book);
+  putCells(out, book, sst, sink);
+  {
+    Bytes d;
+    for (unsigned v : {0x06B6u, 0u, 0u, 0x0040u, 0u, 0u, 0u}) putU16(d, v);
+    putU32(d, 0);
+    putRecord(out, kWindow2, d);
+  }
+  putRecord(out, kEOF, {});
+  sink(out);
+}
+
+Bytes biff8Stream(const Workbook& book) {
+  Bytes stream;
+  writeBiff8(book, [&stream](const Bytes& chunk) { stream.insert(stream.end(), chunk.begin(), chunk.end()); });
+  return stream;
 }
 
 }  // namespace kestrav::datalog::xls

@@ -41,36 +41,39 @@ void putDirectoryEntry(Bytes& out, std::string_view name, unsigned type, std::ui
 
 }  // namespace
 
-Bytes compoundFile(std::string_view name, Bytes stream) {
-  std::size_t padded = std::max(stream.size(), kMinStream);
-  padded = (padded + kSector - 1) / kSector * kSector;
-  stream.resize(padded, 0);
+namespace {
 
-  // Sector layout: the stream, one directory sector, the FAT, the DIFAT.
-  const auto streamSectors = static_cast<std::uint32_t>(padded / kSector);
-  const std::uint32_t dirSector = streamSectors;
-  std::uint32_t fatCount = 0, difatCount = 0;
+struct Layout {
+  std::size_t padded;
+  std::uint32_t streamSectors, dirSector, fatCount, difatCount, firstFat, firstDifat;
+};
+
+// Sector layout: the stream, one directory sector, the FAT, the DIFAT.
+Layout layoutFor(std::size_t streamSize) {
+  Layout l{};
+  l.padded = std::max(streamSize, kMinStream);
+  l.padded = (l.padded + kSector - 1) / kSector * kSector;
+  l.streamSectors = static_cast<std::uint32_t>(l.padded / kSector);
+  l.dirSector = l.streamSectors;
   for (;;) {
-    const std::uint32_t total = streamSectors + 1 + fatCount + difatCount;
+    const std::uint32_t total = l.streamSectors + 1 + l.fatCount + l.difatCount;
     const std::uint32_t needFat = ceilDiv(total, kEntriesPerSector);
     const std::uint32_t needDifat = needFat > kHeaderDifat ? ceilDiv(needFat - kHeaderDifat, kDifatPerSector) : 0;
-    if (needFat == fatCount && needDifat == difatCount) break;
-    fatCount = needFat;
-    difatCount = needDifat;
+    if (needFat == l.fatCount && needDifat == l.difatCount) break;
+    l.fatCount = needFat;
+    l.difatCount = needDifat;
   }
-  const std::uint32_t firstFat = dirSector + 1;
-  const std::uint32_t firstDifat = firstFat + fatCount;
+  l.firstFat = l.dirSector + 1;
+  l.firstDifat = l.firstFat + l.fatCount;
+  return l;
+}
 
-  std::vector<std::uint32_t> fat(static_cast<std::size_t>(fatCount) * kEntriesPerSector, kFree);
-  for (std::uint32_t s = 0; s < streamSectors; ++s) fat[s] = (s + 1 < streamSectors) ? s + 1 : kEndOfChain;
-  fat[dirSector] = kEndOfChain;
-  for (std::uint32_t i = 0; i < fatCount; ++i) fat[firstFat + i] = kFatSector;
-  for (std::uint32_t i = 0; i < difatCount; ++i) fat[firstDifat + i] = kDifatSector;
+}  // namespace
 
+Bytes compoundHeader(std::size_t streamSize) {
+  const Layout l = layoutFor(streamSize);
   Bytes out;
-  out.reserve(kSector * (1 + static_cast<std::size_t>(streamSectors) + 1 + fatCount + difatCount));
-
-  // Header.
+  out.reserve(kSector);
   for (unsigned v : {0xD0u, 0xCFu, 0x11u, 0xE0u, 0xA1u, 0xB1u, 0x1Au, 0xE1u}) putU8(out, v);
   putZeros(out, 16);      // header CLSID
   putU16(out, 0x003E);    // minor version
@@ -80,20 +83,32 @@ Bytes compoundFile(std::string_view name, Bytes stream) {
   putU16(out, 6);         // 64-byte mini sectors
   putZeros(out, 6);
   putU32(out, 0);         // directory sectors: always 0 in version 3
-  putU32(out, fatCount);
-  putU32(out, dirSector);
+  putU32(out, l.fatCount);
+  putU32(out, l.dirSector);
   putU32(out, 0);         // transaction signature
   putU32(out, static_cast<std::uint32_t>(kMinStream));
   putU32(out, kEndOfChain);  // no mini FAT
   putU32(out, 0);
-  putU32(out, difatCount ? firstDifat : kEndOfChain);
-  putU32(out, difatCount);
-  for (std::uint32_t i = 0; i < kHeaderDifat; ++i) putU32(out, i < fatCount ? firstFat + i : kFree);
+  putU32(out, l.difatCount ? l.firstDifat : kEndOfChain);
+  putU32(out, l.difatCount);
+  for (std::uint32_t i = 0; i < kHeaderDifat; ++i) putU32(out, i < l.fatCount ? l.firstFat + i : kFree);
+  return out;
+}
 
-  out.insert(out.end(), stream.begin(), stream.end());
+Bytes compoundPadding(std::size_t streamSize) { return Bytes(layoutFor(streamSize).padded - streamSize, 0); }
 
+Bytes compoundTrailer(std::string_view name, std::size_t streamSize) {
+  const Layout l = layoutFor(streamSize);
+  std::vector<std::uint32_t> fat(static_cast<std::size_t>(l.fatCount) * kEntriesPerSector, kFree);
+  for (std::uint32_t s = 0; s < l.streamSectors; ++s) fat[s] = (s + 1 < l.streamSectors) ? s + 1 : kEndOfChain;
+  fat[l.dirSector] = kEndOfChain;
+  for (std::uint32_t i = 0; i < l.fatCount; ++i) fat[l.firstFat + i] = kFatSector;
+  for (std::uint32_t i = 0; i < l.difatCount; ++i) fat[l.firstDifat + i] = kDifatSector;
+
+  Bytes out;
+  out.reserve(kSector * (1 + static_cast<std::size_t>(l.fatCount) + l.difatCount));
   putDirectoryEntry(out, "Root Entry", 5, 1, kEndOfChain, 0);
-  putDirectoryEntry(out, name, 2, kNoStream, 0, padded);
+  putDirectoryEntry(out, name, 2, kNoStream, 0, l.padded);
   putDirectoryEntry(out, {}, 0, kNoStream, 0, 0);
   putDirectoryEntry(out, {}, 0, kNoStream, 0, 0);
 
@@ -102,10 +117,23 @@ Bytes compoundFile(std::string_view name, Bytes stream) {
   // DIFAT sectors: the FAT sector numbers past the header's 109, then the
   // next DIFAT sector (end of chain in the last one).
   std::uint32_t nextFat = kHeaderDifat;
-  for (std::uint32_t d = 0; d < difatCount; ++d) {
-    for (std::uint32_t i = 0; i < kDifatPerSector; ++i, ++nextFat) putU32(out, nextFat < fatCount ? firstFat + nextFat : kFree);
-    putU32(out, d + 1 < difatCount ? firstDifat + d + 1 : kEndOfChain);
+  for (std::uint32_t d = 0; d < l.difatCount; ++d) {
+    for (std::uint32_t i = 0; i < kDifatPerSector; ++i, ++nextFat)
+      putU32(out, nextFat < l.fatCount ? l.firstFat + nextFat : kFree);
+    putU32(out, d + 1 < l.difatCount ? l.firstDifat + d + 1 : kEndOfChain);
   }
+  return out;
+}
+
+Bytes compoundFile(std::string_view name, Bytes stream) {
+  const std::size_t size = stream.size();
+  Bytes out = compoundHeader(size);
+  const Bytes padding = compoundPadding(size);
+  const Bytes tail = compoundTrailer(name, size);
+  out.reserve(out.size() + size + padding.size() + tail.size());
+  out.insert(out.end(), stream.begin(), stream.end());
+  out.insert(out.end(), padding.begin(), padding.end());
+  out.insert(out.end(), tail.begin(), tail.end());
   return out;
 }
 

@@ -16,4 +16,11 @@ namespace kestrav::datalog::xls {
 // `name` is ASCII, at most 31 characters.
 Bytes compoundFile(std::string_view name, Bytes stream);
 
+// The same file in three parts, for writing a large stream without copying
+// it: the header, then the stream itself followed by compoundPadding, then
+// the trailer (directory, FAT and DIFAT sectors).
+Bytes compoundHeader(std::size_t streamSize);
+Bytes compoundPadding(std::size_t streamSize);
+Bytes compoundTrailer(std::string_view name, std::size_t streamSize);
+
 }  // namespace kestrav::datalog::xls

@@ -30,19 +30,32 @@ Cell* Workbook::cell(int row, int column) {
   return &cells[static_cast<std::size_t>(column)];
 }
 
+std::uint32_t Workbook::textIndex(std::string&& text) {
+  const auto it = textIndex_.find(text);
+  if (it != textIndex_.end()) return it->second;
+  const auto index = static_cast<std::uint32_t>(texts_.size());
+  texts_.push_back(std::move(text));
+  textIndex_.emplace(texts_.back(), index);
+  return index;
+}
+
 void Workbook::setText(int row, int column, std::string text) {
   Cell* c = cell(row, column);
   if (!c) return;
   c->kind = text.empty() ? Cell::Kind::Blank : Cell::Kind::Text;
-  c->text = std::move(text);
+  c->value = text.empty() ? 0 : textIndex(std::move(text));
 }
 
 void Workbook::setNumber(int row, int column, double value) {
   Cell* c = cell(row, column);
   if (!c) return;
+  if (c->kind != Cell::Kind::Number) {
+    c->value = static_cast<std::uint32_t>(numbers_.size());
+    numbers_.push_back(value);
+  } else {
+    numbers_[c->value] = value;
+  }
   c->kind = Cell::Kind::Number;
-  c->number = value;
-  c->text.clear();
 }
 
 void Workbook::addFormat(int row1, int column1, int row2, int column2, std::uint8_t bits) {
@@ -58,19 +71,25 @@ void Workbook::autoFitColumns(int first, int last) {
   if (first > last) return;
   if (widths_.size() <= static_cast<std::size_t>(last)) widths_.resize(static_cast<std::size_t>(last) + 1, 0);
   std::vector<double> widest(static_cast<std::size_t>(last - first + 1), 0.0);
+  // Every text is measured once per font, however many cells show it.
+  std::vector<double> measured[2] = {std::vector<double>(texts_.size(), -1.0), std::vector<double>(texts_.size(), -1.0)};
   std::u16string shown;
   for (const auto& cells : rows_) {
     for (int c = first; c <= last && c < static_cast<int>(cells.size()); ++c) {
       const Cell& cell = cells[static_cast<std::size_t>(c)];
       if (cell.kind == Cell::Kind::Blank) continue;
+      double& w = widest[static_cast<std::size_t>(c - first)];
       if (cell.kind == Cell::Kind::Text) {
-        shown = utf16FromUtf8(cell.text);
+        const bool bold = (cell.format & kBold) != 0;
+        double& m = measured[bold ? 1 : 0][cell.value];
+        if (m < 0) m = textWidth(utf16FromUtf8(texts_[cell.value]), bold);
+        w = std::max(w, m);
+        continue;
       } else {
         char buf[32];
-        std::snprintf(buf, sizeof buf, "%.10g", cell.number);
+        std::snprintf(buf, sizeof buf, "%.10g", numbers_[cell.value]);
         shown.assign(buf, buf + std::strlen(buf));
       }
-      double& w = widest[static_cast<std::size_t>(c - first)];
       w = std::max(w, textWidth(shown, (cell.format & kBold) != 0));
     }
   }
@@ -81,6 +100,10 @@ void Workbook::autoFitColumns(int first, int last) {
 }
 
 std::vector<std::uint8_t> Workbook::fileBytes() const { return compoundFile("Workbook", biff8Stream(*this)); }
+
+namespace {
+constexpr const char* kStreamName = "Workbook";
+}
 
 namespace {
 
@@ -118,7 +141,6 @@ bool Workbook::save(const std::string& path, std::string* reason) const {
   // A file the user made read-only is refused rather than replaced.
   if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return fail(describe(errno));
 
-  const std::vector<std::uint8_t> bytes = fileBytes();
 
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -128,7 +150,17 @@ bool Workbook::save(const std::string& path, std::string* reason) const {
 
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return fail(describe(errno));
-  bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+  // The stream goes to the file as it is made, after room for the header;
+  // the header, which needs the stream's size, comes last.
+  std::size_t streamSize = 0;
+  bool ok = writeAll(fd, Bytes(compoundHeader(0).size(), 0));
+  writeBiff8(*this, [&](const Bytes& chunk) {
+    if (ok) ok = writeAll(fd, chunk);
+    streamSize += chunk.size();
+  });
+  ok = ok && writeAll(fd, compoundPadding(streamSize)) && writeAll(fd, compoundTrailer(kStreamName, streamSize));
+  const Bytes head = compoundHeader(streamSize);
+  ok = ok && ::pwrite(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size()) && ::fsync(fd) == 0;
   int err = ok ? 0 : errno;
   if (::close(fd) != 0 && ok) {
     ok = false;

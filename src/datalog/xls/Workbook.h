@@ -5,7 +5,10 @@
 // a value is written later, and they can lie on cells without a value.
 
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kestrav::datalog::xls {
@@ -17,12 +20,14 @@ enum FormatBit : std::uint8_t {
   kDoubleBottom = 4,      // double line of thick weight under the cell
 };
 
+// Texts are held once per workbook (a datalog repeats most of its texts
+// thousands of times) and numbers beside the cells; a cell names its value
+// by index, so a cell takes eight bytes.
 struct Cell {
   enum class Kind : std::uint8_t { Blank, Text, Number };
   Kind kind = Kind::Blank;
   std::uint8_t format = 0;  // FormatBit combination
-  double number = 0.0;
-  std::string text;         // UTF-8
+  std::uint32_t value = 0;  // index of the text (Workbook::text) or the number (Workbook::number)
 };
 
 class Workbook {
@@ -55,6 +60,10 @@ class Workbook {
     return column < static_cast<int>(widths_.size()) ? widths_[static_cast<std::size_t>(column)] : 0;
   }
   int widthCount() const { return static_cast<int>(widths_.size()); }
+  // The texts the cells name, UTF-8, by index.
+  const std::string& text(std::uint32_t index) const { return texts_[index]; }
+  std::size_t textCount() const { return texts_.size(); }
+  double number(std::uint32_t index) const { return numbers_[index]; }
 
   // The whole file, as save() writes it.
   std::vector<std::uint8_t> fileBytes() const;
@@ -68,8 +77,13 @@ class Workbook {
   Cell* cell(int row, int column);
 
   std::string sheetName_;
+  std::uint32_t textIndex(std::string&& text);
+
   std::vector<std::vector<Cell>> rows_;
   std::vector<std::uint16_t> widths_;
+  std::deque<std::string> texts_;  // a deque: the index below points into it
+  std::unordered_map<std::string_view, std::uint32_t> textIndex_;
+  std::vector<double> numbers_;
 };
 
 }  // namespace kestrav::datalog::xls

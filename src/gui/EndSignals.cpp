@@ -1,0 +1,56 @@
+#include "gui/EndSignals.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "context/Shutdown.h"
+
+namespace kestrav::gui {
+
+namespace {
+
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+int writeEnd = -1;  // the pipe the handler writes to; one EndSignals at a time
+
+extern "C" void onEndSignal(int signalNumber) {
+  const int saved = errno;
+  const unsigned char n = static_cast<unsigned char>(signalNumber);
+  if (writeEnd >= 0) [[maybe_unused]] const ssize_t ignored = ::write(writeEnd, &n, 1);
+  errno = saved;
+}
+
+}  // namespace
+
+EndSignals::EndSignals(context::Monitor& m) : m_(m) {
+  if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  writeEnd = pipe_[1];
+  notifier_ = std::make_unique<QSocketNotifier>(pipe_[0], QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { readPipe(); });
+  struct sigaction action {};
+  action.sa_handler = onEndSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (const int s : kSignals) ::sigaction(s, &action, nullptr);
+}
+
+EndSignals::~EndSignals() {
+  for (const int s : kSignals) std::signal(s, SIG_DFL);
+  writeEnd = -1;
+  notifier_.reset();
+  for (const int fd : pipe_)
+    if (fd >= 0) ::close(fd);
+}
+
+void EndSignals::readPipe() {
+  unsigned char n = 0;
+  while (::read(pipe_[0], &n, 1) == 1) {
+    // The first signal decides; a second one while the save runs waits
+    // for nothing more.
+    if (received_ != 0 || m_.ended()) continue;
+    received_ = n;
+    context::endOnSignal(m_, n);
+  }
+}
+
+}  // namespace kestrav::gui

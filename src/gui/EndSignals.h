@@ -1,0 +1,36 @@
+#pragma once
+// SIGTERM, SIGINT and SIGHUP (logout, kill, Ctrl-C in the terminal) as an
+// event of the program's loop: the signal handler only writes the signal's
+// number into a pipe; a socket notifier reads it on the loop and hands it to
+// the core's one entry point, which saves the datalog and ends the program.
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <memory>
+
+#include "context/Monitor.h"
+
+namespace kestrav::gui {
+
+class EndSignals : public QObject {
+ public:
+  // Installs the handlers; the destructor puts the default actions back.
+  explicit EndSignals(context::Monitor& m);
+  ~EndSignals() override;
+  EndSignals(const EndSignals&) = delete;
+  EndSignals& operator=(const EndSignals&) = delete;
+
+  // The signal that ended the program, or 0.
+  int received() const { return received_; }
+
+ private:
+  void readPipe();
+
+  context::Monitor& m_;
+  int pipe_[2] = {-1, -1};
+  std::unique_ptr<QSocketNotifier> notifier_;
+  int received_ = 0;
+};
+
+
+}  // namespace kestrav::gui
