@@ -13,6 +13,7 @@
 #include "context/Shutdown.h"
 #include "datalog/Collection.h"
 #include "datalog/Export.h"
+#include "datalog/Journal.h"
 #include "support/MonitorFixture.h"
 
 namespace kestrav::app {
@@ -48,6 +49,22 @@ TEST(SaveOnEnd, ALostBridgeSavesTheRingAsTheLastDatalogThenEndsWithStatusOne) {
   EXPECT_EQ(m.stack.COUNTERstop, 3);
   EXPECT_EQ(m.endNote, "the datalog is saved in \"" + saved + "\"");
   EXPECT_TRUE(f.desktop.messages.empty());
+}
+
+TEST(SaveOnEnd, TheNoteNamesTheJournalToo) {
+  MonitorFixture f;
+  Monitor& m = f.start();
+  m.saveBeforeEnd = saveLastDatalogOnEnd;
+  m.datalog.DATACOLLECTflag = 1;
+  m.datalog.SETpoint = 5;
+  m.datalog.DATApoint = 1;
+  m.datalog.DLASTstamp = "12-07-2026_02_05_09 PM";
+  m.datalog.NewFile = f.desktop.folder + "/run.xls";
+  datalog::beginJournal(m);
+  datalog::COLLECT_DATA_xls(m);
+  context::endOnLostBridge(m);
+  EXPECT_EQ(m.endNote, "the datalog is saved in \"" + f.desktop.folder + kLastName + "\", its journal is \"" +
+                           f.desktop.folder + "/run.csv\"");
 }
 
 TEST(SaveOnEnd, NothingIsSavedWithoutSamplesOrWithoutADatalog) {
