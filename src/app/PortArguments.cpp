@@ -13,9 +13,17 @@ bool ArgumentReader::next() {
 }
 
 std::optional<std::string> ArgumentReader::value() {
-  if (hasInlineValue()) return std::string(arg().substr(arg().find('=') + 1));
-  if (i_ + 1 < args_.size()) return args_[++i_];
-  return std::nullopt;
+  std::string v;
+  if (hasInlineValue())
+    v = std::string(arg().substr(arg().find('=') + 1));
+  else if (i_ + 1 < args_.size())
+    v = args_[++i_];
+  else
+    return std::nullopt;
+  // The next option is not a value: "--port --simulate" must not open a tty
+  // called "--simulate".
+  if (v.rfind("--", 0) == 0) return std::nullopt;
+  return v;
 }
 
 std::optional<int> positiveNumber(std::string_view s) {

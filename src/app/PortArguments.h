@@ -25,7 +25,7 @@ class ArgumentReader {
   std::string_view name() const { return arg().substr(0, arg().find('=')); }
   bool hasInlineValue() const { return arg().find('=') != std::string_view::npos; }
   // The value after "=", or else the next argument (which is then used up);
-  // nothing when there is none.
+  // nothing when there is none or it starts with "--" (another option).
   std::optional<std::string> value();
 
  private:

@@ -34,6 +34,10 @@ class Desktop {
   virtual std::optional<std::string> saveFileDialog(const std::string& filter,
                                                     const std::string& suggestedPath) = 0;
 
+  // Puts the window on screen as the model stands, at once: for a long
+  // operation that keeps the window from painting until it ends.
+  virtual void paintWindowNow() = 0;
+
   // Opens a file with the desktop's default application; never blocks and
   // never reports a failure.
   virtual void openFile(const std::string& path) = 0;

@@ -116,6 +116,11 @@ std::optional<std::string> QtDesktop::saveFileDialog(const std::string& filter, 
   return withSuffix(dialog.selectedFiles().first().toStdString(), f.suffix);
 }
 
+void QtDesktop::paintWindowNow() {
+  prepareDialog();
+  if (window_) window_->repaint();  // painted now, not when the event loop gets to it
+}
+
 void QtDesktop::openFile(const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path))); }
 
 std::string QtDesktop::programFolder() { return QCoreApplication::applicationDirPath().toStdString(); }

@@ -35,6 +35,8 @@ class HeadlessDesktop : public context::Desktop {
   std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
   // The suggested path is passed over: the options name the workbook.
   std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggestedPath) override;
+  // There is no window to paint.
+  void paintWindowNow() override {}
   // Nothing is opened on a machine without a desktop session.
   void openFile(const std::string&) override {}
   std::string programFolder() override { return folder_; }

@@ -64,7 +64,8 @@ TEST(LogCommandLine, RefusesWhatItCannotUse) {
         with({"--vuv", "3", "--vov", "6.13"}), with({"--vuv", "-1", "--vov", "4"}), with({"--vuv", "3,1", "--vov", "4"}),
         with({"--out", folder.file("run.csv")}), with({"--out", folder.file("nowhere/run.xls")}), with({"--out="}),
         with({"--simulate", "--port", "/dev/pts/1"}), with({"--baud", "9600"}), with({"--simulate=16"}),
-        with({"--keep-going=yes"})}) {
+        with({"--keep-going=yes"}), with({"--port", "--simulate"}),
+        Strings{"--boards", "2", "--seconds", "10", "--out", "--keep-going"}}) {
     const LogCommandLine c = parseLogCommandLine(args);
     std::string shown;
     for (const std::string& a : args) shown += a + " ";

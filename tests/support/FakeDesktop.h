@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,7 @@ class FakeDesktop : public context::Desktop {
   std::vector<std::string> opened;
   std::string folder = "/tmp";
   std::vector<int> quits;
+  std::function<void()> onPaintNow;  // what a test looks at when the window is painted at once
 
   context::MessageAnswer messageBox(const std::string& text, const std::string& title, context::MessageButtons buttons,
                                 context::MessageIcon icon, context::MessageAnswer defaultButton) override {
@@ -67,6 +69,9 @@ class FakeDesktop : public context::Desktop {
     std::optional<std::string> a = saveAnswers.front();
     saveAnswers.pop_front();
     return a;
+  }
+  void paintWindowNow() override {
+    if (onPaintNow) onPaintNow();
   }
   void openFile(const std::string& path) override { opened.push_back(path); }
   std::string programFolder() override { return folder; }
