@@ -8,10 +8,10 @@
 
 #include "context/Clock.h"
 #include "context/Monitor.h"
+#include "app/PortChoice.h"
 #include "gui/CommandLine.h"
 #include "gui/Look.h"
 #include "gui/MainWindow.h"
-#include "gui/PortChoice.h"
 #include "gui/QtDesktop.h"
 #include "gui/Run.h"
 #include "gui/ViewWindows.h"
@@ -40,9 +40,9 @@ int main(int argc, char** argv) {
 
   // Before the window system, so that a bad path is told without a display.
   std::unique_ptr<history::TraceWriter> trace;
-  if (!line.options.tracePath.empty()) {
+  if (!line.tracePath.empty()) {
     std::string error;
-    trace = history::TraceWriter::open(line.options.tracePath, error);
+    trace = history::TraceWriter::open(line.tracePath, error);
     if (!trace) {
       std::cerr << "kestrav-gui: " << error << '\n';
       return 2;
@@ -62,11 +62,11 @@ int main(int argc, char** argv) {
   history::TransactionTap tap(clock);
   tap.add(traffic);
   if (trace) tap.add(*trace);
-  context::Monitor monitor(gui::makePort(line.options), desktop, clock);
+  context::Monitor monitor(app::makePort(line.options), desktop, clock);
   monitor.link.setObserver(&tap);
   monitor.readingObserver = &history;
   gui::MainWindow window(monitor);
   gui::ViewWindows views(history, traffic, clock);
   views.addMenuTo(window);
-  return gui::runWindow(monitor, window, desktop, gui::portName(line.options), std::cerr);
+  return gui::runWindow(monitor, window, desktop, app::portName(line.options), std::cerr);
 }

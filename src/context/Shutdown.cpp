@@ -1,5 +1,7 @@
 #include "context/Shutdown.h"
 
+#include <csignal>
+
 #include "context/Monitor.h"
 
 namespace kestrav::context {
@@ -21,6 +23,15 @@ void endOnLostBridge(Monitor& m) {
   m.stack.OnOff = 0;
   saveBeforeEnd(m);
   m.end(kExitRefused);
+}
+
+const char* signalName(int signalNumber) {
+  switch (signalNumber) {
+    case SIGTERM: return "SIGTERM";
+    case SIGINT: return "SIGINT";
+    case SIGHUP: return "SIGHUP";
+    default: return "a signal";
+  }
 }
 
 void endOnSignal(Monitor& m, int signalNumber) {

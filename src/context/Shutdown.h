@@ -25,6 +25,9 @@ bool datalogHoldsSamples(const Monitor& m);
 // kExitRefused, the status of a bridge that does not name the chip. The one road for every place that finds the bridge gone.
 void endOnLostBridge(Monitor& m);
 
+// "SIGTERM", "SIGINT", "SIGHUP"; "a signal" for any other.
+const char* signalName(int signalNumber);
+
 // A signal asked the program to end: the same save, then the end with the
 // status a shell expects, 128 + the signal's number.
 void endOnSignal(Monitor& m, int signalNumber);

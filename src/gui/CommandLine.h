@@ -8,17 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "app/PortChoice.h"
+
 namespace kestrav::gui {
 
-enum class PortKind { Ftdi, Serial, Simulator };
-
-struct Options {
-  PortKind port = PortKind::Ftdi;
-  std::string path;     // the tty of PortKind::Serial
-  int baud = 115200;    // of PortKind::Serial
-  int boards = 10;      // chips of PortKind::Simulator
-  std::string tracePath;  // --trace FILE: every bridge transaction, one line each; empty for none
-};
+using app::kMaxSimulatedBoards;
+using app::PortKind;
+using Options = app::PortOptions;
 
 enum class Action { Run, Help, Version, Error };
 
@@ -26,9 +22,8 @@ struct CommandLine {
   Action action = Action::Run;
   Options options;
   std::string error;  // what is wrong, for Action::Error
+  std::string tracePath;  // --trace FILE: every bridge transaction, one line each; empty for none
 };
-
-constexpr int kMaxSimulatedBoards = 15;
 
 // args excludes the program name.
 CommandLine parseCommandLine(const std::vector<std::string>& args);

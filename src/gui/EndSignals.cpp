@@ -22,15 +22,6 @@ extern "C" void onEndSignal(int signalNumber) {
 
 }  // namespace
 
-const char* signalName(int signalNumber) {
-  switch (signalNumber) {
-    case SIGTERM: return "SIGTERM";
-    case SIGINT: return "SIGINT";
-    case SIGHUP: return "SIGHUP";
-    default: return "a signal";
-  }
-}
-
 EndSignals::EndSignals(context::Monitor& m) : m_(m) {
   if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) return;
   writeEnd = pipe_[1];

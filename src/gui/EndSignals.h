@@ -32,7 +32,5 @@ class EndSignals : public QObject {
   int received_ = 0;
 };
 
-// "SIGTERM" for 15, and so on for the three signals; "signal N" otherwise.
-const char* signalName(int signalNumber);
 
 }  // namespace kestrav::gui

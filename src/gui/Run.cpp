@@ -5,8 +5,8 @@
 #include "app/Events.h"
 #include "app/SaveOnEnd.h"
 #include "app/Startup.h"
+#include "app/PortChoice.h"
 #include "gui/EndSignals.h"
-#include "gui/PortChoice.h"
 
 namespace kestrav::gui {
 
@@ -28,9 +28,9 @@ int runWindow(context::Monitor& m, MainWindow& window, QtDesktop& desktop, const
   const std::string note = m.endNote.empty() ? "" : "; " + m.endNote;
   // A signal's end is told only when it saved something.
   if (endSignals.received() != 0 && !note.empty())
-    err << "kestrav-gui: ended by " << signalName(endSignals.received()) << note << std::endl;
+    err << "kestrav-gui: ended by " << context::signalName(endSignals.received()) << note << std::endl;
   else if (endSignals.received() == 0 && m.ended() && m.exitStatus() == app::kExitRefused)
-    err << refusalLine("kestrav-gui", port, m.identification) << note << std::endl;
+    err << app::refusalLine("kestrav-gui", port, m.identification) << note << std::endl;
   return status;
 }
 

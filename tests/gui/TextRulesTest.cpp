@@ -3,15 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include "app/PortChoice.h"
 #include "context/MainWindowModel.h"
 #include "gui/CommandLine.h"
 #include "gui/FileFilter.h"
 #include "gui/LabelText.h"
-#include "gui/PortChoice.h"
 
 namespace kestrav::gui {
 namespace {
 
+using app::refusalLine;
 using Strings = std::vector<std::string>;
 
 TEST(CaptionDisplay, LongBlankRunsBreakLinesAndShortOnesStay) {
@@ -103,8 +104,8 @@ TEST(CommandLine, ChoosesTheBridge) {
   EXPECT_EQ(c.options.port, PortKind::Simulator);
   EXPECT_EQ(c.options.boards, 10);
   EXPECT_EQ(parseCommandLine({"--simulate=3"}).options.boards, 3);
-  EXPECT_EQ(parseCommandLine({"--simulate", "--trace", "/tmp/t.tsv"}).options.tracePath, "/tmp/t.tsv");
-  EXPECT_EQ(parseCommandLine({"--trace=out.tsv", "--port", "x"}).options.tracePath, "out.tsv");
+  EXPECT_EQ(parseCommandLine({"--simulate", "--trace", "/tmp/t.tsv"}).tracePath, "/tmp/t.tsv");
+  EXPECT_EQ(parseCommandLine({"--trace=out.tsv", "--port", "x"}).tracePath, "out.tsv");
   EXPECT_EQ(parseCommandLine({"--trace"}).action, Action::Error);
   EXPECT_EQ(parseCommandLine({"--trace="}).action, Action::Error);
 

@@ -1,4 +1,4 @@
-#include "gui/PortChoice.h"
+#include "app/PortChoice.h"
 
 #include <cstdio>
 
@@ -8,9 +8,9 @@
 #include "link/ports/SimulatedPort.h"
 #include "sim/Simulator.h"
 
-namespace kestrav::gui {
+namespace kestrav::app {
 
-std::unique_ptr<link::BridgePort> makePort(const Options& options) {
+std::unique_ptr<link::BridgePort> makePort(const PortOptions& options) {
   switch (options.port) {
     case PortKind::Serial:
       return std::make_unique<link::SerialPort>(options.path, options.baud);
@@ -25,7 +25,7 @@ std::unique_ptr<link::BridgePort> makePort(const Options& options) {
   return std::make_unique<link::FtdiPort>();
 }
 
-std::string portName(const Options& options) {
+std::string portName(const PortOptions& options) {
   switch (options.port) {
     case PortKind::Serial:
       return options.path;
@@ -49,11 +49,11 @@ std::string refusalLine(const std::string& program, const std::string& port, con
       shown += hex;
     }
   }
-  const std::string expected = std::string("\"") + app::kExpectedChip + "\"";
+  const std::string expected = std::string("\"") + kExpectedChip + "\"";
   const std::string head = program + ": the bridge on " + port;
   if (identification.find_first_not_of(' ') == std::string::npos)
     return head + " did not answer (received \"" + shown + "\" instead of " + expected + ")";
   return head + " answered \"" + shown + "\" instead of " + expected;
 }
 
-}  // namespace kestrav::gui
+}  // namespace kestrav::app

@@ -1,0 +1,147 @@
+#include "headless/LogCommandLine.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "app/PortArguments.h"
+#include "state/BoardStack.h"
+
+namespace kestrav::headless {
+
+namespace {
+
+constexpr float kHighestThreshold = 6.12f;  // code 255 of the comparators
+
+LogCommandLine fail(std::string error) {
+  LogCommandLine c;
+  c.action = LogAction::Error;
+  c.error = std::move(error);
+  return c;
+}
+
+// Plain decimal text: digits with at most one point, nothing else. This is
+// also all the threshold boxes let a user type (apart from a leading "-").
+bool plainDecimal(const std::string& s) {
+  int digits = 0, points = 0;
+  for (const char c : s) {
+    if (std::isdigit(static_cast<unsigned char>(c)))
+      ++digits;
+    else if (c == '.')
+      ++points;
+    else
+      return false;
+  }
+  return digits > 0 && points <= 1;
+}
+
+template <typename Number>
+Number decimalValue(const std::string& s) {
+  Number v{};
+  std::from_chars(s.data(), s.data() + s.size(), v);
+  return v;
+}
+
+bool endsWithXls(const std::string& path) {
+  if (path.size() <= 4) return false;
+  std::string ending = path.substr(path.size() - 4);
+  for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ending == ".xls";
+}
+
+// The rules between the options once every argument was read.
+std::string checkOptions(LogOptions& o, bool boardsGiven, bool secondsGiven) {
+  if (!boardsGiven) return "--boards is needed";
+  if (!secondsGiven) return "--seconds is needed";
+  if (o.out.empty()) return "--out is needed";
+  if (o.vuv.has_value() != o.vov.has_value()) return "--vuv and --vov go together";
+  if (o.vuv && !(decimalValue<float>(*o.vuv) < decimalValue<float>(*o.vov)))
+    return "--vuv must be less than --vov";
+  if (!endsWithXls(o.out)) return "--out needs a workbook name ending in .xls";
+  std::error_code ec;
+  const std::filesystem::path out = std::filesystem::absolute(o.out, ec);
+  if (ec || !std::filesystem::is_directory(out.parent_path(), ec))
+    return "--out " + o.out + ": no such folder";
+  o.out = out.lexically_normal().string();
+  return {};
+}
+
+}  // namespace
+
+LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
+  LogCommandLine c;
+  LogOptions& o = c.options;
+  app::PortArguments port;
+  bool boardsGiven = false, secondsGiven = false;
+  app::ArgumentReader r(args);
+  while (r.next()) {
+    const std::string name(r.name());
+    if (r.arg() == "--help" || r.arg() == "-h") {
+      c.action = LogAction::Help;
+      return c;
+    }
+    if (r.arg() == "--version") {
+      c.action = LogAction::Version;
+      return c;
+    }
+    std::string error;
+    if (port.take(r, error)) {
+      if (!error.empty()) return fail(error);
+    } else if (name == "--keep-going" && !r.hasInlineValue()) {
+      o.keepGoing = true;
+    } else if (name == "--boards") {
+      const auto text = r.value();
+      const auto boards = text ? app::positiveNumber(*text) : std::nullopt;
+      if (!boards || *boards > state::kBoards)
+        return fail("--boards needs N from 1 to " + std::to_string(state::kBoards));
+      o.boards = *boards;
+      boardsGiven = true;
+    } else if (name == "--seconds") {
+      const auto text = r.value();
+      if (!text || !plainDecimal(*text)) return fail("--seconds needs a number of seconds such as 3600");
+      o.seconds = decimalValue<double>(*text);
+      if (!std::isfinite(o.seconds) || o.seconds < kShortestRun)
+        return fail("--seconds needs at least 0.8 (one sample)");
+      o.secondsText = *text;
+      secondsGiven = true;
+    } else if (name == "--out") {
+      const auto text = r.value();
+      if (!text || text->empty()) return fail("--out needs the path of the workbook");
+      o.out = *text;
+    } else if (name == "--vuv" || name == "--vov") {
+      const auto text = r.value();
+      if (!text || !plainDecimal(*text) || decimalValue<float>(*text) > kHighestThreshold)
+        return fail(name + " needs volts from 0.000 to 6.120");
+      (name == "--vuv" ? o.vuv : o.vov) = *text;
+    } else {
+      return fail("unknown option " + std::string(r.arg()));
+    }
+  }
+  if (const std::string error = port.check(); !error.empty()) return fail(error);
+  o.port = port.options;
+  if (const std::string error = checkOptions(o, boardsGiven, secondsGiven); !error.empty()) return fail(error);
+  return c;
+}
+
+std::string logUsageText() {
+  return "Usage: kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls "
+         "[--vuv V --vov V] [--keep-going]\n"
+         "Datalogs a stack of KESTRAV-2 boards for T seconds without a window: the journal FILE.csv\n"
+         "throughout, the last ring-full of samples (at most 32767) in the workbook FILE.xls at the end.\n"
+         "\n" +
+         app::portUsageLines() +
+         "  --boards N       boards in the stack, 1 to 10\n"
+         "  --seconds T      how long to collect, in seconds (one sample per 0.8 s)\n"
+         "  --out FILE.xls   the workbook; the journal goes beside it\n"
+         "  --vuv V --vov V  under- and over-voltage thresholds for every board, written first\n"
+         "  --keep-going     restart the cycle when a read gives up, and count it\n"
+         "  --help           show this text\n"
+         "  --version        show the version\n"
+         "\n"
+         "Exit status: 0 done; 1 the bridge refused or was lost, or a read gave up (FILE.xls and the\n"
+         "journal are saved); 2 bad arguments; killed by SIGINT, SIGTERM or SIGHUP after saving both.\n";
+}
+
+}  // namespace kestrav::headless

@@ -1,0 +1,42 @@
+#pragma once
+// The command line of kestrav-log:
+//   kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls
+//               [--vuv V --vov V] [--keep-going]
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/PortChoice.h"
+
+namespace kestrav::headless {
+
+struct LogOptions {
+  app::PortOptions port;
+  int boards = 0;           // 1..10, the stack size chosen in Combo1
+  double seconds = 0.0;     // wall-clock time of collection
+  std::string secondsText;  // T as given, typed at the interval prompt
+  std::string out;          // the workbook, an absolute path ending in .xls
+  // The thresholds as typed into the boxes, both or neither.
+  std::optional<std::string> vuv, vov;
+  bool keepGoing = false;   // restart the cycle after a read gives up
+};
+
+enum class LogAction { Run, Help, Version, Error };
+
+struct LogCommandLine {
+  LogAction action = LogAction::Run;
+  LogOptions options;
+  std::string error;  // what is wrong, for LogAction::Error
+};
+
+// One sample takes a pass of the cycle of 0.8 s: a shorter run holds none.
+constexpr double kShortestRun = 0.8;
+
+// `args` excludes the program name.
+LogCommandLine parseLogCommandLine(const std::vector<std::string>& args);
+
+// The first line is the usage line.
+std::string logUsageText();
+
+}  // namespace kestrav::headless

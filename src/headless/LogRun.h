@@ -1,0 +1,28 @@
+#pragma once
+// A whole headless datalog: start-up and identification, the stack size
+// and thresholds, the set-up, collection for the given wall-clock time with
+// Timer1 ticking, and the workbook at the end, on a lost bridge and on a
+// stop signal.
+
+#include "context/Monitor.h"
+#include "headless/Console.h"
+#include "headless/HeadlessDesktop.h"
+#include "headless/LogCommandLine.h"
+#include "headless/StopSignals.h"
+
+namespace kestrav::headless {
+
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;  // refused or lost bridge, a read that gave up, a set-up or save that failed
+constexpr int kExitUsage = 2;
+
+// The interval typed at the set-up's prompt: T itself, or the longest
+// interval the ring holds (32767 samples) when T is longer.
+std::string intervalAnswer(const LogOptions& o);
+
+// Runs on a Monitor built on `desktop`. Returns the exit status; a stop
+// signal ends the process from inside, after the workbook was saved.
+int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
+           StopSignals& signals);
+
+}  // namespace kestrav::headless

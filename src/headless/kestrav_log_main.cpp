@@ -1,0 +1,55 @@
+// kestrav-log: a datalog of the stack without a window, for test rigs and
+// long unattended runs.
+
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/PortChoice.h"
+#include "context/Clock.h"
+#include "context/Monitor.h"
+#include "headless/Console.h"
+#include "headless/HeadlessDesktop.h"
+#include "headless/LogCommandLine.h"
+#include "headless/LogRun.h"
+#include "headless/StopSignals.h"
+
+int main(int argc, char** argv) {
+  using namespace kestrav;
+  using namespace kestrav::headless;
+  // First, before any thread exists: every thread inherits the blocked signals.
+  StopSignals signals;
+
+  const LogCommandLine line = parseLogCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (line.action) {
+    case LogAction::Help:
+      std::cout << logUsageText();
+      return kExitDone;
+    case LogAction::Version:
+      std::cout << "kestrav-log " << KESTRAV_VERSION << '\n';
+      return kExitDone;
+    case LogAction::Error: {
+      const std::string usage = logUsageText();
+      std::cerr << "kestrav-log: " << line.error << '\n' << usage.substr(0, usage.find('\n') + 1);
+      return kExitUsage;
+    }
+    case LogAction::Run:
+      break;
+  }
+
+  // A reader of standard error that went away must not end the run unsaved.
+  signal(SIGPIPE, SIG_IGN);
+  winsize terminal{};
+  const bool live = isatty(STDERR_FILENO) == 1;
+  if (live) ioctl(STDERR_FILENO, TIOCGWINSZ, &terminal);
+  Console console(std::cerr, live, terminal.ws_col);
+  HeadlessDesktop desktop(console, "kestrav-log", std::filesystem::path(line.options.out).parent_path().string());
+  context::SystemClock clock;
+  context::Monitor monitor(app::makePort(line.options.port), desktop, clock);
+  return runLog(monitor, desktop, line.options, console, signals);
+}

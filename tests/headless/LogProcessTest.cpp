@@ -1,0 +1,354 @@
+// kestrav-log as a process on kestrav-sim's pseudo-terminal: a short run,
+// a bridge unplugged mid-run, a stop signal, a refusing bridge, bad options.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "datalog/TempFolder.h"
+#include "datalog/XlsReadBack.h"
+
+extern char** environ;
+
+namespace kestrav::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string program(const char* name) {
+  const char* dir = std::getenv("KESTRAV_BUILD_DIR");
+  return std::string(dir != nullptr ? dir : KESTRAV_BINARY_DIR) + "/" + name;
+}
+
+std::string readText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) {
+    if (!l.empty() && l.back() == '\r') l.pop_back();
+    out.push_back(l);
+  }
+  return out;
+}
+
+// The records of a CSV file (RFC 4180: quoted fields, doubled quotes).
+std::vector<std::vector<std::string>> csvRecords(const std::string& text) {
+  std::vector<std::vector<std::string>> records;
+  std::vector<std::string> fields;
+  std::string field;
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        field += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      fields.push_back(field);
+      field.clear();
+    } else if (c == '\n') {
+      fields.push_back(field);
+      records.push_back(fields);
+      fields.clear();
+      field.clear();
+    } else if (c != '\r') {
+      field += c;
+    }
+  }
+  return records;
+}
+
+// Polls a condition of the outside world (a file, a process) until it holds
+// or the time is up.
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+  return true;
+}
+
+class Process {
+ public:
+  // stdout to a pipe the test reads, stderr to `errFile` (or /dev/null).
+  void spawn(const std::string& binary, std::vector<std::string> args, const std::string& errFile = "/dev/null") {
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    args.insert(args.begin(), binary);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ASSERT_EQ(posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    stdout_ = out[0];
+  }
+
+  std::string readLine(std::chrono::milliseconds limit = 10s) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+      pollfd p{stdout_, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0) continue;
+      char c = 0;
+      if (::read(stdout_, &c, 1) != 1 || c == '\n') break;
+      line += c;
+    }
+    return line;
+  }
+
+  // The wait status, or nothing when the process still runs after `limit`.
+  std::optional<int> wait(std::chrono::milliseconds limit) {
+    int status = 0;
+    if (!waitFor([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, limit)) return std::nullopt;
+    pid_ = -1;
+    return status;
+  }
+
+  void signal(int sig) { ::kill(pid_, sig); }
+
+  ~Process() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (stdout_ >= 0) ::close(stdout_);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int stdout_ = -1;
+};
+
+class LogProcess : public ::testing::Test {
+ protected:
+  // kestrav-sim with these options; its pty path.
+  std::string startBridge(std::vector<std::string> args) {
+    sim_.spawn(program("kestrav-sim"), std::move(args));
+    const std::string path = sim_.readLine();
+    EXPECT_EQ(path.rfind("/dev/", 0), 0u) << path;
+    return path;
+  }
+  void startLog(std::vector<std::string> args) { log_.spawn(program("kestrav-log"), std::move(args), errFile()); }
+  std::string errFile() const { return folder_.file("stderr.txt"); }
+  std::string err() const { return readText(errFile()); }
+
+  TempFolder folder_;
+  Process sim_, log_;
+};
+
+// The workbook through a reader nobody here wrote; nothing without xlrd.
+std::optional<ReadBack> workbook(const std::string& path) {
+  const auto python = pythonWithXlrd();
+  if (!python) return std::nullopt;
+  return readBack(*python, path);
+}
+
+int dataRows(const ReadBack& r) { return r.rows - 11; }  // rows 1..11 are the header block
+
+// The journal holds every sample of the run, the workbook the last
+// ring-full of them, with the same texts.
+void expectWorkbookShowsTheJournalsLastSamples(const ReadBack& book, const std::string& journalPath, int ring,
+                                               int boards) {
+  const auto records = csvRecords(readText(journalPath));
+  ASSERT_GE(records.size(), 2u) << "a header and at least one sample";
+  ASSERT_GE(records[0].size(), 4u);
+  EXPECT_EQ(records[0][0], "ISO TIME");
+  EXPECT_EQ(records[0][1], "SAMPLE");
+  EXPECT_EQ(records[0][3], "(1) RD-CFGR0-5");
+  const int samples = static_cast<int>(records.size()) - 1;
+  for (int i = 1; i <= samples; ++i) {
+    ASSERT_EQ(records[i].size(), records[0].size()) << i;
+    EXPECT_EQ(records[i][1], std::to_string(i));
+  }
+  const int rows = dataRows(book);
+  ASSERT_EQ(rows, std::min(samples, ring));
+  for (int r = 0; r < rows; ++r) {
+    const std::vector<std::string>& sample = records[static_cast<std::size_t>(samples - rows + 1 + r)];
+    EXPECT_EQ(book.at(11 + r, 1).value, sample[2]) << "row " << r;
+    for (int k = 0; k < 20 * boards; ++k)
+      EXPECT_EQ(book.at(11 + r, 2 + k).value, sample[static_cast<std::size_t>(3 + k)]) << "row " << r << " column " << k;
+  }
+}
+
+TEST_F(LogProcess, AShortRunGivesTheWorkbookWithThresholdsWrittenAndStatusZero) {
+  const std::string pty = startBridge({"--boards", "2"});
+  const std::string out = folder_.file("run1.xls");
+  startLog({"--port", pty, "--boards", "2", "--seconds", "4", "--out", out, "--vuv", "3.1", "--vov", "4.2"});
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value()) << err();
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 0) << err();
+  EXPECT_EQ(err(), "");  // not a terminal, and shorter than one progress line's 10 s
+
+  const auto book = workbook(out);
+  if (!book) GTEST_SKIP() << "python3 with xlrd is not installed";
+  EXPECT_EQ(book->at(0, 0).value, out);
+  EXPECT_EQ(book->at(4, 1).value, "SAMPLES = 5");  // 4 s / 0.8 s
+  // The ring holds 5 samples (a pass over one board records one); a loaded
+  // machine may collect fewer in 4 s, but not fewer than one per board.
+  const int rows = dataRows(*book);
+  ASSERT_GE(rows, 2);
+  EXPECT_LE(rows, 5);
+  const int last = 10 + rows;
+  for (int row = 11; row <= last; ++row) {
+    EXPECT_EQ(book->at(row, 0).value, std::to_string(row - 10) + ".0") << row;  // a number
+    EXPECT_EQ(book->at(row, 2).value, "E0, 00, 00, 00, 81, AF.") << row;        // read back from the chip
+    EXPECT_EQ(book->at(row, 4).value, "3.096V ") << row;                         // UVTHR
+    EXPECT_EQ(book->at(row, 5).value, "4.200V ") << row;                         // OVTHR
+    EXPECT_EQ(book->at(row, 42).value, "") << row;  // a third board is not in the stack
+  }
+  // The broadcast write reached the second board as well.
+  EXPECT_EQ(book->at(last, 22).value, "E0, 00, 00, 00, 81, AF.");
+  EXPECT_EQ(book->at(last, 24).value, "3.096V ");
+  expectWorkbookShowsTheJournalsLastSamples(*book, folder_.file("run1.csv"), 5, 2);
+}
+
+TEST_F(LogProcess, ABridgeUnpluggedMidRunSavesTheWorkbookAndEndsWithStatusOne) {
+  const std::string pty = startBridge({"--boards", "1", "--unplug-after", "80"});
+  const std::string out = folder_.file("unplugged.xls");
+  // Longer than the longest ring: the set-up gets the longest interval.
+  startLog({"--port", pty, "--boards", "1", "--seconds", "86400", "--out", out});
+  const auto status = log_.wait(120s);
+  ASSERT_TRUE(status.has_value()) << "still running after the bridge went: " << err();
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 1);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_GE(said.size(), 1u) << err();
+  // Progress lines may come before (one every 10 s); then the reason and what was saved.
+  EXPECT_EQ(said.back(), "kestrav-log: the bridge on " + pty +
+                             " did not answer (received \"         \" instead of \"KESTRAV-2\"); the datalog is saved in \"" +
+                             out + "\", its journal is \"" + folder_.file("unplugged.csv") + "\"");
+  ASSERT_TRUE(std::filesystem::exists(out)) << err();
+  const auto book = workbook(out);
+  if (!book) GTEST_SKIP() << "python3 with xlrd is not installed";
+  EXPECT_EQ(book->at(4, 1).value, "SAMPLES = 32767");
+  expectWorkbookShowsTheJournalsLastSamples(*book, folder_.file("unplugged.csv"), 32767, 1);
+}
+
+TEST_F(LogProcess, SigintMidRunSavesBothFilesAndEndsAsTheSignalDoes) {
+  const std::string pty = startBridge({"--boards", "3"});
+  const std::string out = folder_.file("stopped.xls");
+  const std::string journal = folder_.file("stopped.csv");
+  startLog({"--port", pty, "--boards", "3", "--seconds", "600", "--out", out});
+  // Under way: the header and two samples are on disk.
+  ASSERT_TRUE(waitFor([&] { return csvRecords(readText(journal)).size() >= 3; }, 60s)) << err();
+  log_.signal(SIGINT);
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(WIFSIGNALED(*status)) << *status;
+  EXPECT_EQ(WTERMSIG(*status), SIGINT);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_EQ(said.size(), 1u) << err();
+  EXPECT_EQ(said[0], "kestrav-log: ended by SIGINT; the datalog is saved in \"" + out + "\", its journal is \"" +
+                         journal + "\"");
+  const auto book = workbook(out);
+  if (!book) GTEST_SKIP() << "python3 with xlrd is not installed";
+  expectWorkbookShowsTheJournalsLastSamples(*book, journal, 750, 3);
+}
+
+// Every reply corrupted: every read gives up after its attempts.
+TEST_F(LogProcess, AReadThatGivesUpEndsTheRunWithBothFilesSaved) {
+  const std::string pty = startBridge({"--boards", "1", "--corrupt", "1"});
+  const std::string out = folder_.file("corrupt.xls");
+  startLog({"--port", pty, "--boards", "1", "--seconds", "600", "--out", out});
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value()) << err();
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 1);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_GE(said.size(), 2u) << err();
+  for (const std::string& l : said) EXPECT_EQ(l.rfind("kestrav-log: ", 0), 0u) << l;
+  // No sample was ever taken: the workbook holds the headers, no journal began.
+  EXPECT_EQ(said.back(), "kestrav-log: a read gave up and stopped the collection; the datalog is saved in \"" + out + "\"");
+  EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+TEST_F(LogProcess, WithKeepGoingTheCycleRestartsAfterEachGiveUp) {
+  const std::string pty = startBridge({"--boards", "1", "--corrupt", "1"});
+  const std::string out = folder_.file("kept.xls");
+  startLog({"--port", pty, "--boards", "1", "--seconds", "2", "--out", out, "--keep-going"});
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value()) << err();
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 0) << err();
+  const std::vector<std::string> said = lines(err());
+  // One line per message of a read that gave up, again and again.
+  EXPECT_GE(said.size(), 2u) << err();
+  for (const std::string& l : said) EXPECT_EQ(l.find("stopped the collection"), std::string::npos) << l;
+  EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+TEST_F(LogProcess, ARefusingBridgeEndsWithOneLineAndStatusOne) {
+  const std::string pty = startBridge({"--identity", "KESTRAV-3 SPI BRIDGE"});
+  const std::string out = folder_.file("never.xls");
+  startLog({"--port", pty, "--boards", "1", "--seconds", "10", "--out", out});
+  const auto status = log_.wait(30s);
+  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 1);
+  EXPECT_EQ(err(), "kestrav-log: the bridge on " + pty + " answered \"KESTRAV-3\" instead of \"KESTRAV-2\"\n");
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// /proc takes no new files, whoever runs the test.
+TEST_F(LogProcess, FilesThatCannotBeWrittenAreToldAndEndWithStatusOne) {
+  startLog({"--simulate=1", "--boards", "1", "--seconds", "1", "--out", "/proc/run.xls"});
+  const auto status = log_.wait(30s);
+  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 1);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_EQ(said.size(), 2u) << err();
+  EXPECT_NE(said[0].find("/proc/run.csv"), std::string::npos) << said[0];  // the journal, once
+  EXPECT_NE(said[1].find("/proc/run.xls"), std::string::npos) << said[1];  // the workbook at the end
+}
+
+TEST_F(LogProcess, BadArgumentsGiveStatusTwoAndTheUsageLine) {
+  startLog({"--simulate", "--boards", "12", "--seconds", "10", "--out", folder_.file("x.xls")});
+  const auto status = log_.wait(30s);
+  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 2);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_EQ(said.size(), 2u) << err();
+  EXPECT_EQ(said[0], "kestrav-log: --boards needs N from 1 to 10");
+  EXPECT_EQ(said[1].rfind("Usage: kestrav-log ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace kestrav::test
