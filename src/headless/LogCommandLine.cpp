@@ -110,6 +110,10 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
       const auto text = r.value();
       if (!text || text->empty()) return fail("--out needs the path of the workbook");
       o.out = *text;
+    } else if (name == "--trace") {
+      const auto text = r.value();
+      if (!text || text->empty()) return fail("--trace needs the path of a file");
+      o.tracePath = *text;
     } else if (name == "--vuv" || name == "--vov") {
       const auto text = r.value();
       if (!text || !plainDecimal(*text) || decimalValue<float>(*text) > kHighestThreshold)
@@ -127,7 +131,7 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
 
 std::string logUsageText() {
   return "Usage: kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls "
-         "[--vuv V --vov V] [--keep-going]\n"
+         "[--vuv V --vov V] [--keep-going] [--trace FILE]\n"
          "Datalogs a stack of KESTRAV-2 boards for T seconds without a window: the journal FILE.csv\n"
          "throughout, the last ring-full of samples (at most 32767) in the workbook FILE.xls at the end.\n"
          "\n" +
@@ -137,6 +141,7 @@ std::string logUsageText() {
          "  --out FILE.xls   the workbook; the journal goes beside it\n"
          "  --vuv V --vov V  under- and over-voltage thresholds for every board, written first\n"
          "  --keep-going     restart the cycle when a read gives up, and count it\n"
+         "  --trace FILE     write every bridge transaction to FILE, one line each\n"
          "  --help           show this text\n"
          "  --version        show the version\n"
          "\n"

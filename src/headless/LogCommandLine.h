@@ -1,7 +1,7 @@
 #pragma once
 // The command line of kestrav-log:
 //   kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls
-//               [--vuv V --vov V] [--keep-going]
+//               [--vuv V --vov V] [--keep-going] [--trace FILE]
 
 #include <optional>
 #include <string>
@@ -20,6 +20,7 @@ struct LogOptions {
   // The thresholds as typed into the boxes, both or neither.
   std::optional<std::string> vuv, vov;
   bool keepGoing = false;   // restart the cycle after a read gives up
+  std::string tracePath;    // --trace FILE: every bridge transaction, one line each; empty for none
 };
 
 enum class LogAction { Run, Help, Version, Error };

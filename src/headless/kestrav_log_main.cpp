@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "headless/LogCommandLine.h"
 #include "headless/LogRun.h"
 #include "headless/StopSignals.h"
+#include "history/Tracing.h"
 
 int main(int argc, char** argv) {
   using namespace kestrav;
@@ -51,5 +53,14 @@ int main(int argc, char** argv) {
   HeadlessDesktop desktop(console, "kestrav-log", std::filesystem::path(line.options.out).parent_path().string());
   context::SystemClock clock;
   context::Monitor monitor(app::makePort(line.options.port), desktop, clock);
+  std::unique_ptr<history::Tracing> tracing;
+  if (!line.options.tracePath.empty()) {
+    std::string error;
+    tracing = history::Tracing::start(monitor, line.options.tracePath, error);
+    if (!tracing) {
+      std::cerr << "kestrav-log: " << error << '\n';
+      return kExitUsage;
+    }
+  }
   return runLog(monitor, desktop, line.options, console, signals);
 }

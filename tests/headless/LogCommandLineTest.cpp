@@ -35,6 +35,14 @@ TEST(LogCommandLine, TakesTheRunAndTheBridge) {
   EXPECT_FALSE(c.options.vuv.has_value());
   EXPECT_FALSE(c.options.keepGoing);
 
+  EXPECT_EQ(parseLogCommandLine({"--simulate", "--boards", "1", "--seconds", "1", "--out", out, "--trace", "t.tsv"})
+                .options.tracePath,
+            "t.tsv");
+  EXPECT_EQ(parseLogCommandLine({"--simulate", "--boards", "1", "--seconds", "1", "--out", out, "--trace"}).action,
+            LogAction::Error);
+  EXPECT_EQ(parseLogCommandLine({"--simulate", "--boards", "1", "--seconds", "1", "--trace", "--out", out}).action,
+            LogAction::Error);
+
   EXPECT_EQ(parseLogCommandLine({"--boards", "2", "--help", "--bogus"}).action, LogAction::Help);
   EXPECT_EQ(parseLogCommandLine({"--version"}).action, LogAction::Version);
 }
@@ -78,7 +86,7 @@ TEST(LogCommandLine, UsageStartsWithTheUsageLine) {
   const std::string usage = logUsageText();
   EXPECT_EQ(usage.substr(0, usage.find('\n')),
             "Usage: kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls "
-            "[--vuv V --vov V] [--keep-going]");
+            "[--vuv V --vov V] [--keep-going] [--trace FILE]");
 }
 
 // Longer than the ring: the prompt gets the longest interval it holds.

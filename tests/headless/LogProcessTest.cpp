@@ -238,6 +238,35 @@ TEST_F(LogProcess, AShortRunGivesTheWorkbookWithThresholdsWrittenAndStatusZero) 
   expectWorkbookShowsTheJournalsLastSamples(*book, folder_.file("run1.csv"), 5, 2);
 }
 
+// --trace: one tab-separated line per bridge transaction, the reads with
+// their PEC verdict.
+TEST_F(LogProcess, TraceWritesEveryTransactionOfTheRun) {
+  const std::string pty = startBridge({"--boards", "1"});
+  const std::string out = folder_.file("traced.xls");
+  const std::string trace = folder_.file("traced.tsv");
+  startLog({"--port", pty, "--boards", "1", "--seconds", "1.6", "--out", out, "--trace", trace});
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value()) << err();
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 0) << err();
+  int identifications = 0, cellReads = 0;
+  for (const std::string& line : lines(readText(trace))) {
+    std::vector<std::string> f;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, '\t');) f.push_back(field);
+    if (!line.empty() && line.back() == '\t') f.push_back("");
+    ASSERT_EQ(f.size(), 6u) << line;
+    if (f[1] == "IZ") ++identifications;
+    if (f[1].rfind("MSxT81T04", 0) == 0) {
+      ++cellReads;
+      EXPECT_EQ(f[2], "42");
+      EXPECT_EQ(f[5], "match") << line;
+    }
+  }
+  EXPECT_GE(identifications, 2) << "the start's and at least one tick's";
+  EXPECT_GE(cellReads, 1);
+}
+
 TEST_F(LogProcess, ABridgeUnpluggedMidRunSavesTheWorkbookAndEndsWithStatusOne) {
   const std::string pty = startBridge({"--boards", "1", "--unplug-after", "80"});
   const std::string out = folder_.file("unplugged.xls");
