@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -14,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/Events.h"
+#include "gui/RoutedLineEdit.h"
 #include "gui/WindowLayout.h"
 
 namespace kestrav::gui {
@@ -22,22 +22,6 @@ namespace {
 
 using context::Control;
 using context::ControlKind;
-
-// The character a key press stands for, as a key handler sees it; 0 for
-// keys that are no character (arrows, function keys, shortcuts).
-int asciiOf(const QKeyEvent* e) {
-  if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return 0;
-  switch (e->key()) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    default: break;
-  }
-  const QString t = e->text();
-  if (t.size() == 1 && t[0].unicode() >= 32 && t[0].unicode() < 127) return t[0].unicode();
-  return 0;
-}
 
 const char* panelName(layout::Panel p) {
   switch (p) {
@@ -166,18 +150,17 @@ void MainWindow::connectControl(const ControlView& v) {
       connect(static_cast<QComboBox*>(w), &QComboBox::activated, this,
               [this, &c](int i) { userEvent(c, [&c, i] { c.setListIndex(i); }); });
       break;
-    case ViewKind::LineEdit: {
-      auto* edit = static_cast<QLineEdit*>(w);
-      if (!edit->isReadOnly()) {
-        // What the user typed belongs to the model at once, without events.
-        connect(edit, &QLineEdit::textEdited, this, [this, &c](const QString& text) {
-          c.takeUserText(text.toStdString());
-          views_[viewOf_.at(&c)].rendered = c.revision();
-        });
-        connect(edit, &QLineEdit::cursorPositionChanged, this, [&c](int, int pos) { c.setSelStart(pos); });
+    case ViewKind::LineEdit:
+      // Only the threshold boxes take typing. What the user enters reaches
+      // the model's key handler character by character; the box shows the
+      // text the model then has.
+      if (auto* edit = qobject_cast<RoutedLineEdit*>(w)) {
+        connect(edit, &RoutedLineEdit::characterTyped, this,
+                [this, &c](uint code) { userEvent(c, [&c, code] { c.typeKey(static_cast<int>(code)); }); });
+        connect(edit, &RoutedLineEdit::deletePressed, this, [this, &c] { userEvent(c, [&c] { c.deleteForward(); }); });
+        connect(edit, &RoutedLineEdit::caretMoved, this, [&c](int start, int length) { c.setSelection(start, length); });
       }
       break;
-    }
     default:
       break;
   }
@@ -235,13 +218,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  const auto it = controlOf_.find(watched);
-  if (it == controlOf_.end()) return QMainWindow::eventFilter(watched, event);
-  Control& c = *it->second;
   if (event->type() == QEvent::FocusIn) {
-    focusEntered(c);
-  } else if (event->type() == QEvent::KeyPress && c.kind() == ControlKind::TextBox) {
-    if (keyPressed(c, watched, static_cast<QKeyEvent*>(event))) return true;
+    const auto it = controlOf_.find(watched);
+    if (it != controlOf_.end()) focusEntered(*it->second);
   }
   return QMainWindow::eventFilter(watched, event);
 }
@@ -250,25 +229,6 @@ void MainWindow::focusEntered(Control& c) {
   // The model already has it when render() moved the focus.
   if (m_.ui.focused() == &c) return;
   userEvent(c, [this, &c] { m_.ui.setFocus(c); });
-}
-
-bool MainWindow::keyPressed(Control& c, QObject* widget, QKeyEvent* event) {
-  auto* edit = qobject_cast<QLineEdit*>(widget);
-  const int ascii = asciiOf(event);
-  if (edit == nullptr || edit->isReadOnly() || ascii == 0) return false;
-  // The key handler judges the key against the text and caret as they are.
-  c.takeUserText(edit->text().toStdString());
-  c.setSelStart(edit->cursorPosition());
-  int key = ascii;
-  userEvent(c, [&c, &key, ascii] { key = c.raiseKeyPress(ascii); });
-  if (key == ascii) return false;  // the box takes the key as typed
-  if (key == 8) {
-    edit->backspace();
-  } else if (key >= 32 && key < 127) {
-    edit->insert(QString(QChar(key)));
-  }
-  if (key != 0) c.takeUserText(edit->text().toStdString());
-  return true;
 }
 
 }  // namespace kestrav::gui

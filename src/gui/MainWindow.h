@@ -50,7 +50,6 @@ class MainWindow : public QMainWindow {
   template <typename Action>
   void userEvent(context::Control& c, Action&& action);
   void tick();
-  bool keyPressed(context::Control& c, QObject* widget, QKeyEvent* event);
   void focusEntered(context::Control& c);
 
   context::Monitor& m_;
