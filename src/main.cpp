@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CoreThread.h"
 #include "context/Clock.h"
 #include "context/Monitor.h"
 #include "gui/CommandLine.h"
@@ -13,6 +14,7 @@
 #include "gui/MainWindow.h"
 #include "gui/PortChoice.h"
 #include "gui/QtDesktop.h"
+#include "gui/QtWindowThread.h"
 #include "gui/Run.h"
 
 int main(int argc, char** argv) {
@@ -39,8 +41,11 @@ int main(int argc, char** argv) {
   gui::applyLook(qapp);
 
   gui::QtDesktop desktop;
+  gui::QtWindowThread windowThread;
+  app::CoreThread core(windowThread, desktop);
   context::SystemClock clock;
-  context::Monitor monitor(gui::makePort(line.options), desktop, clock);
-  gui::MainWindow window(monitor);
-  return gui::runWindow(monitor, window, desktop, gui::portName(line.options), std::cerr);
+  context::Monitor monitor(gui::makePort(line.options), core.desktop(), clock);
+  gui::MainWindow window(core);
+  windowThread.onPublished([&window] { window.render(); });
+  return gui::runWindow(monitor, core, window, desktop, gui::portName(line.options), std::cerr);
 }

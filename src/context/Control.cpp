@@ -91,8 +91,33 @@ void Control::takeUserText(std::string text) {
 }
 
 void Control::setSelection(int start, int length) {
+  // A move of the caret is shown like any other change.
+  if (selStart_ == start && selLength_ == length) return;
   selStart_ = start;
   selLength_ = length;
+  touch();
+}
+
+void Control::copyStateFrom(const Control& o) {
+  text_ = o.text_;
+  toolTip_ = o.toolTip_;
+  description_ = o.description_;
+  backColor_ = o.backColor_;
+  foreColor_ = o.foreColor_;
+  fillColor_ = o.fillColor_;
+  value_ = o.value_;
+  visible_ = o.visible_;
+  enabled_ = o.enabled_;
+  left_ = o.left_;
+  top_ = o.top_;
+  width_ = o.width_;
+  height_ = o.height_;
+  items_ = o.items_;
+  listIndex_ = o.listIndex_;
+  selStart_ = o.selStart_;
+  selLength_ = o.selLength_;
+  interval_ = o.interval_;
+  revision_ = o.revision_;
 }
 
 namespace {

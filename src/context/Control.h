@@ -106,10 +106,7 @@ class Control {
   // nothing is selected) and how many characters it spans. The key filter
   // looks at the start.
   int selStart() const { return selStart_; }
-  void setSelStart(int pos) {
-    selStart_ = pos;
-    selLength_ = 0;
-  }
+  void setSelStart(int pos) { setSelection(pos, 0); }
   int selLength() const { return selLength_; }
   void setSelection(int start, int length);
 
@@ -118,6 +115,11 @@ class Control {
   void setInterval(int ms);
 
   std::uint64_t revision() const { return revision_; }
+
+  // Takes over everything another control shows (texts, colours, value,
+  // state, geometry, list, caret, revision), but neither its identity nor
+  // its handlers: how a copy of the window is kept for another thread.
+  void copyStateFrom(const Control& other);
 
   // Events, raised by the view for a user's action and by code.
   void raiseClick();

@@ -37,9 +37,10 @@ const char* panelName(layout::Panel p) {
 
 }  // namespace
 
-MainWindow::MainWindow(context::Monitor& monitor, QWidget* parent) : QMainWindow(parent), m_(monitor) {
-  setObjectName(QString::fromStdString(m_.ui.form.objectName()));
-  setAccessibleName(QString::fromStdString(m_.ui.form.caption()));
+MainWindow::MainWindow(app::CoreThread& core, QWidget* parent) : QMainWindow(parent), core_(core) {
+  setObjectName(QString::fromStdString(shown_.form.objectName()));
+  setAccessibleName(QString::fromStdString(shown_.form.caption()));
+  for (std::size_t i = 0; i < shown_.all().size(); ++i) placeOf_[shown_.all()[i]] = static_cast<int>(i);
   buildMenus();
   buildControls();
   timer_.setObjectName("Timer1");
@@ -50,7 +51,7 @@ MainWindow::MainWindow(context::Monitor& monitor, QWidget* parent) : QMainWindow
 MainWindow::~MainWindow() { timer_.stop(); }
 
 void MainWindow::buildMenus() {
-  context::MainWindowModel& ui = m_.ui;
+  context::MainWindowModel& ui = shown_;
   views_.push_back({&ui.form, this, ViewKind::Window});
   auto addMenu = [&](Control& menu, std::initializer_list<Control*> items) {
     QMenu* qmenu = menuBar()->addMenu(QString());
@@ -60,7 +61,8 @@ void MainWindow::buildMenus() {
       QAction* action = qmenu->addAction(QString());
       action->setObjectName(QString::fromStdString(item->objectName()));
       views_.push_back({item, action, ViewKind::Action});
-      connect(action, &QAction::triggered, this, [this, item] { userEvent(*item, [item] { item->raiseClick(); }); });
+      connect(action, &QAction::triggered, this,
+              [this, item] { userEvent(*item, [](context::Monitor&, Control* c) { c->raiseClick(); }); });
     }
   };
   addMenu(ui.mnuFile, {&ui.mnuExit});
@@ -97,9 +99,9 @@ void MainWindow::buildControls() {
     views_.push_back(v);
   };
   // Frames first: the other controls sit in them.
-  for (Control* c : m_.ui.all())
+  for (Control* c : shown_.all())
     if (c->kind() == ControlKind::Frame) create(*c);
-  for (Control* c : m_.ui.all())
+  for (Control* c : shown_.all())
     if (c->kind() != ControlKind::Frame && c->kind() != ControlKind::Form && c->kind() != ControlKind::Menu &&
         c->kind() != ControlKind::MenuItem && c->kind() != ControlKind::Timer &&
         c->kind() != ControlKind::CommonDialog)
@@ -107,12 +109,13 @@ void MainWindow::buildControls() {
 
   for (std::size_t i = 0; i < views_.size(); ++i) {
     viewOf_[views_[i].control] = i;
+    viewByName_[views_[i].control->objectName()] = i;
     if (views_[i].object != nullptr) controlOf_[views_[i].object] = views_[i].control;
   }
 
   // Parts of a symbol drawn over one another: the bar over the cell body,
   // mercury and bulb over the thermometer stem, the sample over its cell.
-  context::MainWindowModel& ui = m_.ui;
+  context::MainWindowModel& ui = shown_;
   for (int i = 0; i < 12; ++i) widgetFor(ui.Shape2[i])->raise();
   for (int i = 0; i < 3; ++i) {
     widgetFor(ui.Shape6[i])->raise();
@@ -128,37 +131,45 @@ void MainWindow::buildControls() {
 void MainWindow::connectControl(const ControlView& v) {
   Control& c = *v.control;
   QWidget* w = v.widget();
+  using context::Monitor;
   switch (v.kind) {
     case ViewKind::PushButton:
       connect(static_cast<QPushButton*>(w), &QPushButton::clicked, this,
-              [this, &c] { userEvent(c, [&c] { c.raiseClick(); }); });
+              [this, &c] { userEvent(c, [](Monitor&, Control* t) { t->raiseClick(); }); });
       break;
     case ViewKind::ArrowButton:
       connect(static_cast<QToolButton*>(w), &QToolButton::clicked, this,
-              [this, &c] { userEvent(c, [&c] { c.raiseClick(); }); });
+              [this, &c] { userEvent(c, [](Monitor&, Control* t) { t->raiseClick(); }); });
       break;
     case ViewKind::CheckBox:
       // setValue raises Click when the value changed.
-      connect(static_cast<QCheckBox*>(w), &QCheckBox::clicked, this,
-              [this, &c](bool checked) { userEvent(c, [&c, checked] { c.setValue(checked ? 1 : 0); }); });
+      connect(static_cast<QCheckBox*>(w), &QCheckBox::clicked, this, [this, &c](bool checked) {
+        userEvent(c, [checked](Monitor&, Control* t) { t->setValue(checked ? 1 : 0); });
+      });
       break;
     case ViewKind::Radio:
       connect(static_cast<QRadioButton*>(w), &QRadioButton::clicked, this,
-              [this, &c] { userEvent(c, [&c] { c.setValue(1); }); });
+              [this, &c] { userEvent(c, [](Monitor&, Control* t) { t->setValue(1); }); });
       break;
     case ViewKind::Combo:
       connect(static_cast<QComboBox*>(w), &QComboBox::activated, this,
-              [this, &c](int i) { userEvent(c, [&c, i] { c.setListIndex(i); }); });
+              [this, &c](int i) { userEvent(c, [i](Monitor&, Control* t) { t->setListIndex(i); }); });
       break;
     case ViewKind::LineEdit:
       // Only the threshold boxes take typing. What the user enters reaches
-      // the model's key handler character by character; the box shows the
-      // text the model then has.
+      // the model's key handler character by character, in order with the
+      // box's focus events and only while the box has the focus; the box
+      // shows the text the model then has.
       if (auto* edit = qobject_cast<RoutedLineEdit*>(w)) {
-        connect(edit, &RoutedLineEdit::characterTyped, this,
-                [this, &c](uint code) { userEvent(c, [&c, code] { c.typeKey(static_cast<int>(code)); }); });
-        connect(edit, &RoutedLineEdit::deletePressed, this, [this, &c] { userEvent(c, [&c] { c.deleteForward(); }); });
-        connect(edit, &RoutedLineEdit::caretMoved, this, [&c](int start, int length) { c.setSelection(start, length); });
+        connect(edit, &RoutedLineEdit::characterTyped, this, [this, &c](uint code) {
+          userEvent(c, [code](Monitor&, Control* t) { t->typeKey(static_cast<int>(code)); }, true);
+        });
+        connect(edit, &RoutedLineEdit::deletePressed, this,
+                [this, &c] { userEvent(c, [](Monitor&, Control* t) { t->deleteForward(); }, true); });
+        connect(edit, &RoutedLineEdit::caretMoved, this, [this, &c](int start, int length) {
+          core_.post(placeOf_.at(&c), [start, length](Monitor&, Control* t) { t->setSelection(start, length); },
+                     true);
+        });
       }
       break;
     default:
@@ -167,28 +178,32 @@ void MainWindow::connectControl(const ControlView& v) {
   if (w->focusPolicy() != Qt::NoFocus) w->installEventFilter(this);
 }
 
+int MainWindow::viewIndexOf(const Control& c) const {
+  const auto it = viewByName_.find(c.objectName());
+  return it == viewByName_.end() ? -1 : static_cast<int>(it->second);
+}
+
 QWidget* MainWindow::widgetFor(const Control& c) const {
-  const auto it = viewOf_.find(&c);
-  return it == viewOf_.end() || views_[it->second].kind == ViewKind::Window ? nullptr : views_[it->second].widget();
+  const int i = viewIndexOf(c);
+  return i < 0 || views_[i].kind == ViewKind::Window ? nullptr : views_[i].widget();
 }
 
 QAction* MainWindow::actionFor(const Control& c) const {
-  const auto it = viewOf_.find(&c);
-  if (it == viewOf_.end()) return nullptr;
-  const ControlView& v = views_[it->second];
+  const int i = viewIndexOf(c);
+  if (i < 0) return nullptr;
+  const ControlView& v = views_[i];
   if (v.kind == ViewKind::Action) return static_cast<QAction*>(v.object);
   if (v.kind == ViewKind::Menu) return static_cast<QMenu*>(v.object)->menuAction();
   return nullptr;
 }
 
-template <typename Action>
-void MainWindow::userEvent(Control& c, Action&& action) {
+void MainWindow::userEvent(const Control& c, app::CoreThread::Event event, bool focused) {
   views_[viewOf_.at(&c)].rendered = 0;
-  action();
-  render();
+  core_.post(placeOf_.at(&c), std::move(event), focused);
 }
 
 void MainWindow::render() {
+  core_.takePublished(shown_);
   int painted = 0;
   for (ControlView& v : views_) {
     const std::uint64_t revision = v.control->revision();
@@ -199,7 +214,7 @@ void MainWindow::render() {
   }
   lastRenderCount_ = painted;
 
-  const Control* focus = m_.ui.focused();
+  const Control* focus = shown_.focused();
   if (focus != renderedFocus_) {
     renderedFocus_ = focus;
     QWidget* w = focus != nullptr ? widgetFor(*focus) : nullptr;
@@ -207,13 +222,10 @@ void MainWindow::render() {
   }
 }
 
-void MainWindow::tick() {
-  app::timerTick(m_);
-  render();
-}
+void MainWindow::tick() { core_.requestTick(); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!m_.ended()) userEvent(m_.ui.form, [this] { app::closeRequested(m_); });
+  userEvent(shown_.form, [](context::Monitor& m, Control*) { app::closeRequested(m); });
   event->accept();
 }
 
@@ -227,8 +239,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::focusEntered(Control& c) {
   // The model already has it when render() moved the focus.
-  if (m_.ui.focused() == &c) return;
-  userEvent(c, [this, &c] { m_.ui.setFocus(c); });
+  if (shown_.focused() == &c) return;
+  userEvent(c, [](context::Monitor& m, Control* t) { m.ui.setFocus(*t); });
 }
 
 }  // namespace kestrav::gui

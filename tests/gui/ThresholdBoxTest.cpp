@@ -52,16 +52,19 @@ class ThresholdBoxTest : public WindowTest {
     } else {
       QTest::mouseClick(box(index), Qt::LeftButton);
     }
+    settle();
     ASSERT_EQ(box(index)->text(), "");
     QTest::keyClicks(box(index), keys);
+    settle();
   }
 
   void sendText(QWidget* w, const QString& text, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QKeyEvent press(QEvent::KeyPress, 0, mods, text);
     QApplication::sendEvent(w, &press);
+    settle();
   }
 
-  int vovCode() const { return monitor.stack.board[0].VOVcode; }
+  int vovCode() const { return monitor.stack.board[0].VOVcode; }  // read when the core is idle
 };
 
 // Type "4.2" into VOV, then click a control of each kind: the box loses
@@ -84,12 +87,14 @@ TEST_F(ThresholdBoxTest, AClickOnAnyControlAppliesTheTypedValueFirst) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.control->inventoryName());
-    monitor.stack.board[0].VOVcode = 0;
+    onCore([&] { monitor.stack.board[0].VOVcode = 0; });
     typeInto(1, "4.2");
     ASSERT_EQ(box(1)->text(), "4.2");
     QWidget* w = widget(*c.control);
     QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(7, w->height() / 2));
+    settle();
     if (auto* combo = qobject_cast<QComboBox*>(w)) combo->hidePopup();
+    settle();
     EXPECT_EQ(ui.focused(), c.control);
     EXPECT_EQ(vovCode(), c.vovAfter);
   }
@@ -134,10 +139,12 @@ TEST_F(ThresholdBoxTest, CharactersOutsideAsciiAreSwallowed) {
   // never enters the text.
   QInputMethodEvent preview("½", {});
   QApplication::sendEvent(box(0), &preview);
+  settle();
   EXPECT_EQ(box(0)->text(), "1");
   QInputMethodEvent commit;
   commit.setCommitString("½.5x");
   QApplication::sendEvent(box(0), &commit);
+  settle();
   EXPECT_EQ(box(0)->text(), "1.5");
   EXPECT_EQ(ui.Text2[0].text(), "1.5");
 }
@@ -146,11 +153,13 @@ TEST_F(ThresholdBoxTest, APasteRunsThroughTheFilterCharacterByCharacter) {
   QGuiApplication::clipboard()->setText("3a.1.-5\n7");
   typeInto(0, "");
   QTest::keyClick(box(0), Qt::Key_V, Qt::ControlModifier);
+  settle();
   EXPECT_EQ(box(0)->text(), "3.157");
   EXPECT_EQ(ui.Text2[0].text(), "3.157");
 
   typeInto(0, "");
   QTest::keyClick(box(0), Qt::Key_Insert, Qt::ShiftModifier);
+  settle();
   EXPECT_EQ(box(0)->text(), "3.157");
 
   typeInto(0, "");
@@ -161,6 +170,7 @@ TEST_F(ThresholdBoxTest, APasteRunsThroughTheFilterCharacterByCharacter) {
     if (a->objectName() == "edit-paste") paste = a;
   ASSERT_NE(paste, nullptr);
   paste->trigger();
+  settle();
   EXPECT_EQ(box(0)->text(), "3.157");
   EXPECT_EQ(ui.Text2[0].text(), "3.157");
 }
@@ -170,12 +180,14 @@ TEST_F(ThresholdBoxTest, MiddleClickDropsAndShortcutsInsertNothing) {
   QGuiApplication::clipboard()->setText("9x");
   typeInto(0, "2");
   QTest::mouseClick(box(0), Qt::MiddleButton);
+  settle();
   EXPECT_EQ(box(0)->text(), "2");
 
   QMimeData data;
   data.setText("8y");
   QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(box(0), &drop);
+  settle();
   EXPECT_EQ(box(0)->text(), "2");
 
   // Ctrl and Alt with a character are shortcuts, never typing; the box's own
@@ -184,19 +196,26 @@ TEST_F(ThresholdBoxTest, MiddleClickDropsAndShortcutsInsertNothing) {
   sendText(box(0), "é", Qt::AltModifier);
   sendText(box(0), "5", Qt::AltModifier);
   QTest::keyClick(box(0), Qt::Key_Z, Qt::ControlModifier);
+  settle();
   QTest::keyClick(box(0), Qt::Key_Backspace, Qt::ControlModifier);
+  settle();
   EXPECT_EQ(box(0)->text(), "2");
   EXPECT_EQ(ui.Text2[0].text(), "2");
 
   // Cut and Delete only remove, and the model follows.
   box(0)->selectAll();
+  settle();
   QTest::keyClick(box(0), Qt::Key_X, Qt::ControlModifier);
+  settle();
   EXPECT_EQ(box(0)->text(), "");
   EXPECT_EQ(ui.Text2[0].text(), "");
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "2");
   QTest::keyClicks(box(0), "12");
+  settle();
   QTest::keyClick(box(0), Qt::Key_Home);
+  settle();
   QTest::keyClick(box(0), Qt::Key_Delete);
+  settle();
   EXPECT_EQ(box(0)->text(), "2");
   EXPECT_EQ(ui.Text2[0].text(), "2");
 }
@@ -206,17 +225,23 @@ TEST_F(ThresholdBoxTest, MiddleClickDropsAndShortcutsInsertNothing) {
 TEST_F(ThresholdBoxTest, TheCaretOfASelectionIsItsStart) {
   typeInto(0, "12");
   box(0)->selectAll();  // Qt's cursor now stands at the end
+  settle();
   QTest::keyClick(box(0), '-');
+  settle();
   EXPECT_EQ(box(0)->text(), "-");  // the selection is replaced
 
   typeInto(0, "123");
   box(0)->setSelection(1, 2);
+  settle();
   QTest::keyClick(box(0), '-');
+  settle();
   EXPECT_EQ(box(0)->text(), "123");
   QTest::keyClick(box(0), '.');
+  settle();
   EXPECT_EQ(box(0)->text(), "1.");
   EXPECT_EQ(box(0)->cursorPosition(), 2);
   QTest::keyClick(box(0), Qt::Key_Backspace);
+  settle();
   EXPECT_EQ(box(0)->text(), "1");
 }
 
