@@ -25,8 +25,19 @@ class CoreThread::HandOver : public context::Desktop {
   std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override {
     return ask<std::string>([=, this] { return desktop_.inputBox(prompt, title, defaultText); }, std::string());
   }
-  std::optional<std::string> saveFileDialog(const std::string& filter) override {
-    return ask<std::optional<std::string>>([=, this] { return desktop_.saveFileDialog(filter); }, std::nullopt);
+  std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggestedPath) override {
+    return ask<std::optional<std::string>>([=, this] { return desktop_.saveFileDialog(filter, suggestedPath); },
+                                           std::nullopt);
+  }
+  // The core waits until the window has painted what it published, so a
+  // notice set before a long operation is on screen while it runs.
+  void paintWindowNow() override {
+    ask<bool>(
+        [this] {
+          desktop_.paintWindowNow();
+          return true;
+        },
+        true);
   }
   void openFile(const std::string& path) override {
     tell([=, this] { desktop_.openFile(path); });

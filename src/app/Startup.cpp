@@ -9,13 +9,6 @@ namespace kestrav::app {
 
 using context::Control;
 
-void IDENTIFY_BRIDGE(Monitor& m) {
-  const std::string reply = m.link.identify();
-  m.identification = reply.substr(0, 9);
-  m.stack.Initialize = m.identification == kExpectedChip ? state::kTrue : state::kFalse;
-  m.ui.Label_IDstring.setText(m.identification);
-}
-
 void Form_Load(Monitor& m) {
   state::BoardStack& s = m.stack;
   IDENTIFY_BRIDGE(m);
@@ -82,13 +75,7 @@ void GUI_DEFAULT_start(Monitor& m) {
   config::REFRESH_CFGR_FRAME4(m);
 }
 
-bool heartbeat(Monitor& m) {
-  IDENTIFY_BRIDGE(m);
-  if (m.stack.Initialize != state::kFalse) return true;
-  m.stack.OnOff = 0;
-  m.end(kExitRefused);
-  return false;
-}
+bool heartbeat(Monitor& m) { return commands::bridgeStillThere(m); }
 
 void Timer1_Timer(Monitor& m) {
   if (!heartbeat(m)) return;

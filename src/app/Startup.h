@@ -3,18 +3,16 @@
 // (also the heartbeat of every timer tick), the load and unload of the main
 // window, the reset to the default configuration and the Exit item.
 
+#include "commands/Identification.h"
 #include "context/Monitor.h"
 
 namespace kestrav::app {
 
 using context::Monitor;
 
-inline constexpr const char* kExpectedChip = "KESTRAV-2";
-constexpr int kExitRefused = 1;  // the bridge did not name the expected chip
-
-// Asks the bridge who it is; sets Initialize (-1 match, 0 otherwise) and
-// shows the nine characters in Label_IDstring.
-void IDENTIFY_BRIDGE(Monitor& m);
+using commands::IDENTIFY_BRIDGE;
+using commands::kExpectedChip;
+using context::kExitRefused;  // the bridge did not name the expected chip
 
 // The window's load handler. A refused identification ends the program
 // before the window is shown; otherwise the timer starts and the stack is

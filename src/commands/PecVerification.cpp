@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "commands/Identification.h"
 #include "commands/Starts.h"
 #include "link/CommandStrings.h"
 #include "link/PecTable.h"
@@ -122,10 +123,12 @@ std::string giveUpMessage(ReadCommand c) {
 }
 
 bool readVerified(context::Monitor& m, ReadCommand c) {
+  if (m.ended()) return false;  // the bridge went earlier in this step
   state::BoardStack& s = m.stack;
+  bool heardAnything = false;
   for (int attempt = 0; attempt < kMaxReadAttempts; ++attempt) {
     s.verdict(c) = state::kTrue;
-    m.link.read(c, link::readCommandString(s, c));
+    heardAnything = m.link.read(c, link::readCommandString(s, c)) > 0 || heardAnything;
     link::createByteArray(s, m.link.reply(c), c);
     link::calculatePec(s, m.pecTable, c);
     verifyLocal(m, c);
@@ -133,6 +136,9 @@ bool readVerified(context::Monitor& m, ReadCommand c) {
     if (s.verdict(c) == state::kTrue) return true;
     afterThrownAway(m, c);
   }
+  // Ten replies of silence: a bridge unplugged since the tick's
+  // identification ends the program now, not after a box about jumpers.
+  if (!heardAnything && !bridgeStillThere(m)) return false;
   giveUp(m, c);
   return false;
 }

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "config/ConfigRegisters.h"
@@ -79,7 +80,16 @@ float leadingNumber(std::string_view text) {
   if (number.size() > 1 && number[0] == '-' && number[1] == '.') number.insert(1, "0");
   float value = 0.0f;
   // Locale-independent: the desktop's decimal comma must not change the value.
-  std::from_chars(number.data(), number.data() + number.size(), value);
+  const auto [unused, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (ec == std::errc::result_out_of_range) {
+    // Without an exponent only a whole part of 1 or more can overflow, and
+    // only a pure fraction can underflow.
+    const bool negative = number[0] == '-';
+    const std::size_t whole = number.find_first_not_of('0', negative ? 1 : 0);
+    const bool overflow = whole != std::string::npos && number[whole] != '.';
+    const float magnitude = overflow ? std::numeric_limits<float>::infinity() : 0.0f;
+    return negative ? -magnitude : magnitude;
+  }
   return value;
 }
 

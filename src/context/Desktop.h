@@ -27,10 +27,16 @@ class Desktop {
   virtual std::string inputBox(const std::string& prompt, const std::string& title,
                                const std::string& defaultText) = 0;
 
-  // A save dialog with a filter such as "Excel file (*.xls) |*.xls"; the full
-  // path chosen (given the filter's ending when typed without it), or nothing
-  // when the user cancelled.
-  virtual std::optional<std::string> saveFileDialog(const std::string& filter) = 0;
+  // A save dialog with a filter such as "Excel file (*.xls) |*.xls", opened on
+  // the suggested path (none when empty); the full path chosen (given the
+  // filter's ending when typed without it), or nothing when the user
+  // cancelled.
+  virtual std::optional<std::string> saveFileDialog(const std::string& filter,
+                                                    const std::string& suggestedPath) = 0;
+
+  // Puts the window on screen as the model stands, at once: for a long
+  // operation that keeps the window from painting until it ends.
+  virtual void paintWindowNow() = 0;
 
   // Opens a file with the desktop's default application; never blocks and
   // never reports a failure.

@@ -16,6 +16,9 @@
 
 namespace kestrav::context {
 
+// Exit status when the bridge does not (or no longer) name the expected chip.
+inline constexpr int kExitRefused = 1;
+
 struct Monitor {
   Monitor(std::unique_ptr<link::BridgePort> port, Desktop& desktop, Clock& clock);
   Monitor(const Monitor&) = delete;

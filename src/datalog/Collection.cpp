@@ -101,10 +101,9 @@ void REPORT_DLOG_current(context::Monitor& m) {
     d.VIEWpoints = d.DATApoint - 1;
     d.VIEWtime = static_cast<float>(d.VIEWpoints) * kSecondsPerSample;
   } else if (m.stack.CYCLEflag == 1) {
-    // A wrapped ring holds exactly the set-up's points. (The interval last
-    // typed may belong to a later set-up that was abandoned.)
-    d.VIEWpoints = d.SETpoint;
-    d.VIEWtime = static_cast<float>(d.SETpoint) * kSecondsPerSample;
+    // A wrapped ring holds exactly the accepted set-up's points.
+    d.VIEWpoints = d.SAMPLEpoints;
+    d.VIEWtime = d.SAMPLEtime;
   }
   d.DCURRENTstamp = displayStamp(m.clock);
   d.DLASTstamp = fileStamp(m.clock);

@@ -110,9 +110,11 @@ void readyForCollection(Monitor& m) {
 
 enum class IntervalOutcome { Accepted, AskAgain, Ended };
 
-// One round of the interval prompt and the questions that follow it.
-IntervalOutcome askInterval(Monitor& m) {
-  state::DatalogState& d = m.datalog;
+// One round of the interval prompt and the questions that follow it. The
+// file and the interval stay candidates until the user answers Yes: a set-up
+// given up anywhere leaves the accepted one, and the ring being collected
+// with it, exactly as they were.
+IntervalOutcome askInterval(Monitor& m, const std::string& candidateFile) {
   const std::string answer = m.desktop.inputBox(
       "Enter Time Interval in seconds (Note Cell Voltages are read every 800mS with this GUI):",
       "Time Interval For New Datalog Settings", "");
@@ -120,15 +122,15 @@ IntervalOutcome askInterval(Monitor& m) {
     abandonSetup(m);
     return IntervalOutcome::Ended;
   }
-  const std::optional<int> samples = samplesFor(answer);
-  if (!samples) {
+  const std::optional<int> counted = samplesFor(answer);
+  if (!counted) {
     SET_collect_BUTTONS(m);  // too long for any datalog: given up quietly
     return IntervalOutcome::Ended;
   }
-  d.SAMPLEpoints = *samples;
-  d.SAMPLEtime = static_cast<float>(d.SAMPLEpoints) * kSecondsPerSample;
+  const int samples = *counted;
+  const float time = static_cast<float>(samples) * kSecondsPerSample;
 
-  if (d.SAMPLEpoints <= 0) {
+  if (samples <= 0) {
     const MessageAnswer a =
         m.desktop.messageBox("The Time Interval of " + answer + " seconds is too low.",
                              "Low Time Interval For New Datalog Settings!", MessageButtons::OKCancel,
@@ -137,8 +139,8 @@ IntervalOutcome askInterval(Monitor& m) {
     abandonSetup(m);
     return IntervalOutcome::Ended;
   }
-  if (d.SAMPLEpoints > kStorePoints) {
-    m.desktop.messageBox("The Time Interval of " + answer + " seconds needs " + std::to_string(d.SAMPLEpoints) +
+  if (samples > kStorePoints) {
+    m.desktop.messageBox("The Time Interval of " + answer + " seconds needs " + std::to_string(samples) +
                              " samples, but a datalog holds at most " + std::to_string(kStorePoints) +
                              " samples. Enter at most " + seconds(kStorePoints * kSecondsPerSample) + " seconds.",
                          "High Time Interval For New Datalog Settings!", MessageButtons::OK,
@@ -147,16 +149,20 @@ IntervalOutcome askInterval(Monitor& m) {
   }
 
   const MessageAnswer a = m.desktop.messageBox(
-      "There will be " + std::to_string(d.SAMPLEpoints) + " samples read for a datalogging time of " +
-          seconds(d.SAMPLEtime) + " seconds." + " Is this okay?",
+      "There will be " + std::to_string(samples) + " samples read for a datalogging time of " + seconds(time) +
+          " seconds." + " Is this okay?",
       "New Datalog Setup", MessageButtons::YesNoCancel, MessageIcon::Question, MessageAnswer::Yes);
   if (a == MessageAnswer::No) return IntervalOutcome::AskAgain;
   if (a != MessageAnswer::Yes) {
     abandonSetup(m);
     return IntervalOutcome::Ended;
   }
+  state::DatalogState& d = m.datalog;
+  d.NewFile = candidateFile;
+  d.SAMPLEpoints = samples;
+  d.SAMPLEtime = time;
   d.DATACOLLECTflag = 1;
-  d.SETpoint = d.SAMPLEpoints;
+  d.SETpoint = samples;
   d.DATApoint = 1;
   SET_collect_BUTTONS(m);
   readyForCollection(m);
@@ -184,22 +190,23 @@ void mnuCreateNewSetup_Click(Monitor& m) {
     abandonSetup(m);
     return;
   }
-  const std::optional<std::string> file = m.desktop.saveFileDialog(kFileFilter);
+  // The dialog opens on its last file name: the last datalog written at
+  // STOP, or the file chosen before.
+  const std::optional<std::string> file = m.desktop.saveFileDialog(kFileFilter, m.ui.CommonDialog1.text());
   if (!file) {
     SET_collect_BUTTONS(m);
     return;
   }
-  m.datalog.NewFile = *file;
-  while (askInterval(m) == IntervalOutcome::AskAgain) {
+  m.ui.CommonDialog1.setText(*file);
+  while (askInterval(m, *file) == IntervalOutcome::AskAgain) {
   }
 }
 
 void mnuUsePreviousSetup_Click(Monitor& m) {
   state::DatalogState& d = m.datalog;
-  // The time shown is that of the ring about to be reused.
   const MessageAnswer a = m.desktop.messageBox(
       "Your Previous Setup uses " + std::to_string(d.SETpoint) + " samples read for a datalogging time of " +
-          seconds(static_cast<float>(d.SETpoint) * kSecondsPerSample) + " seconds." + " Is this okay?",
+          seconds(d.SAMPLEtime) + " seconds." + " Is this okay?",
       "Previous Datalog Setup", MessageButtons::YesNoCancel, MessageIcon::Question, MessageAnswer::Yes);
   if (a == MessageAnswer::Yes) {
     d.DATACOLLECTflag = 1;

@@ -31,13 +31,21 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
   bool portGiven = false, simulateGiven = false, baudGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view a = args[i];
-    // "--name=value" or "--name value" for the options that take one.
+    // "--name=value" or "--name value" for the options that take one. A
+    // value that starts with "--" is the next option, not a value: "--port
+    // --simulate" must not open a tty called "--simulate".
     const std::size_t eq = a.find('=');
     const std::string_view name = a.substr(0, eq);
     auto value = [&]() -> std::optional<std::string> {
-      if (eq != std::string_view::npos) return std::string(a.substr(eq + 1));
-      if (i + 1 < args.size()) return args[++i];
-      return std::nullopt;
+      std::string v;
+      if (eq != std::string_view::npos)
+        v = std::string(a.substr(eq + 1));
+      else if (i + 1 < args.size())
+        v = args[++i];
+      else
+        return std::nullopt;
+      if (v.rfind("--", 0) == 0) return std::nullopt;
+      return v;
     };
     if (a == "--help" || a == "-h") {
       c.action = Action::Help;

@@ -98,7 +98,7 @@ std::string QtDesktop::inputBox(const std::string& prompt, const std::string& ti
   return dialog.textValue().toStdString();
 }
 
-std::optional<std::string> QtDesktop::saveFileDialog(const std::string& filter) {
+std::optional<std::string> QtDesktop::saveFileDialog(const std::string& filter, const std::string& suggestedPath) {
   prepareDialog();
   const FileFilter f = parseFileFilter(filter);
   QFileDialog dialog(window_);
@@ -109,8 +109,16 @@ std::optional<std::string> QtDesktop::saveFileDialog(const std::string& filter) 
   for (const std::string& n : f.nameFilters) names << qs(n);
   if (!names.isEmpty()) dialog.setNameFilters(names);
   if (!f.suffix.empty()) dialog.setDefaultSuffix(qs(f.suffix));
+  // Before exec, while the name box cannot have the focus yet: selectFile
+  // leaves a focused box alone.
+  if (!suggestedPath.empty()) dialog.selectFile(qs(suggestedPath));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return withSuffix(dialog.selectedFiles().first().toStdString(), f.suffix);
+}
+
+void QtDesktop::paintWindowNow() {
+  prepareDialog();
+  if (window_) window_->repaint();  // painted now, not when the event loop gets to it
 }
 
 void QtDesktop::openFile(const std::string& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path))); }

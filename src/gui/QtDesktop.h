@@ -16,14 +16,15 @@ class QtDesktop : public context::Desktop {
   QtDesktop() = default;
 
   // The window the dialogs belong to, and what brings it up to date before
-  // a dialog opens (the dialog blocks, so the window must show the state
-  // that led to it).
+  // a dialog opens or a long operation starts (either blocks, so the window
+  // must show the state that led to it).
   void attach(QWidget* window, std::function<void()> beforeDialog);
 
   context::MessageAnswer messageBox(const std::string& text, const std::string& title, context::MessageButtons buttons,
                                 context::MessageIcon icon, context::MessageAnswer defaultButton) override;
   std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
-  std::optional<std::string> saveFileDialog(const std::string& filter) override;
+  std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggestedPath) override;
+  void paintWindowNow() override;
   void openFile(const std::string& path) override;
   std::string programFolder() override;
 

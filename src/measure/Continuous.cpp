@@ -22,6 +22,7 @@ constexpr std::uint32_t kStoppedLamp = 255;              // red
 // single-shot reads of cells, temperatures and flags.
 constexpr int kCycleLockedButtons[] = {2, 7, 4, 9, 8};
 constexpr int kReadConfigButton = 6;
+constexpr int kStartPauseButton = 11;
 constexpr int kCellBroadcastBox = 2;         // STCVAD
 constexpr int kTemperatureBroadcastBox = 4;  // STTMPAD
 
@@ -54,6 +55,9 @@ void stopCycle(Monitor& m) {
   state::BoardStack& s = m.stack;
   context::MainWindowModel& ui = m.ui;
   ui.Command1[10].setCaption("           START                   CONTINUOUS              READ CELLS");
+  // A datalog's cycle stops here only when a read gave up; the visible
+  // start/pause button must then offer to resume, as after a pause.
+  if (m.datalog.DATACOLLECTflag == 1) ui.Command1[kStartPauseButton].setCaption("START D-LOG");
   ui.Shape3.setFillColor(kStoppedLamp);
   s.CLEARALLstatus = 1;
   s.BRDread = s.BRDnumber;

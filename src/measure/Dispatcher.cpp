@@ -21,6 +21,14 @@ namespace {
 
 constexpr std::uint32_t kTransferNoticeColour = 0xC00000;
 
+// The export keeps the window from painting for as long as it takes: the
+// notice must be on screen before it starts.
+void showTransferNotice(Monitor& m, const char* notice) {
+  m.ui.Label_AUTOstatus.setCaption(notice);
+  m.ui.Label_AUTOstatus.setForeColor(kTransferNoticeColour);
+  m.desktop.paintWindowNow();
+}
+
 // A fresh cell conversion makes every shown cell reading stale.
 void afterCellConversionStart(Monitor& m) {
   CLEAR_LOCAL_CELLS(m);
@@ -42,8 +50,7 @@ void singleShot(Monitor& m, bool setSingleShot, Read read) {
 void stopDatalog(Monitor& m) {
   state::DatalogState& d = m.datalog;
   m.stack.COUNTERstop = d.DATApoint;
-  m.ui.Label_AUTOstatus.setCaption("WAIT FOR DATA TRANSFER TO EXCEL TO LAST DATALOG.");
-  m.ui.Label_AUTOstatus.setForeColor(kTransferNoticeColour);
+  showTransferNotice(m, "WAIT FOR DATA TRANSFER TO EXCEL TO LAST DATALOG.");
   datalog::SAVE_Last_DATAlog_xls(m);
   Check_AUTO_Click(m);
   m.ui.mnuViewLastDatalog.setEnabled(true);
@@ -60,8 +67,7 @@ void stopDatalog(Monitor& m) {
 
 void exportAndView(Monitor& m) {
   m.stack.COUNTERstop = m.datalog.DATApoint;
-  m.ui.Label_AUTOstatus.setCaption("WAIT FOR DATA TRANSFER TO EXCEL.");
-  m.ui.Label_AUTOstatus.setForeColor(kTransferNoticeColour);
+  showTransferNotice(m, "WAIT FOR DATA TRANSFER TO EXCEL.");
   datalog::SAVE_2_xls(m);
   datalog::VIEW_xls(m);
   Check_AUTO_Click(m);

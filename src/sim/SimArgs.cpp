@@ -58,7 +58,8 @@ SimArgs parseSimArgs(const std::vector<std::string>& args) {
       r.help = true;
       continue;
     }
-    if (i + 1 >= args.size()) {
+    // The word after an option is its value unless it is the next option.
+    if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) {
       r.error = flag.rfind("--", 0) == 0 ? "missing value for " + flag : "unknown argument " + flag;
       return r;
     }

@@ -227,6 +227,55 @@ TEST(StaleReply, AReadThatGetsNoAnswerNeverPassesTheLastReplyOffAsValid) {
   EXPECT_EQ(o.ui.Text8.backColor(), context::kRed);
 }
 
+// A bridge pulled between the tick's identification and its reads: ten
+// silent attempts, then the identification, then the same end as the
+// heartbeat's, without a box about jumpers.
+TEST(LostBridge, ReadsThatHearNothingFromAGoneBridgeEndTheProgramWithoutABox) {
+  MonitorFixture f;
+  context::Monitor& m = started(f, 2, true);
+  inCycle(m, 0);
+  f.script->unplugged = true;
+  RDCV_ADDRESSABLE_PEC(m);
+  EXPECT_EQ(f.script->count(kRdcv), 10);
+  EXPECT_EQ(f.script->count("IZ"), 1);
+  EXPECT_EQ(f.script->written.back(), "IZ");
+  EXPECT_TRUE(f.desktop.messages.empty());
+  EXPECT_TRUE(m.ended());
+  EXPECT_EQ(m.exitStatus(), context::kExitRefused);
+  EXPECT_EQ(f.desktop.quits, std::vector<int>{context::kExitRefused});
+  EXPECT_EQ(m.stack.OnOff, 0);
+
+  // The rest of the step asks the gone bridge nothing more.
+  f.script->written.clear();
+  RDTMP_ADDRESSABLE_PEC(m);
+  RDFLG_ADDRESSABLE_PEC(m);
+  EXPECT_TRUE(f.script->written.empty());
+  EXPECT_TRUE(f.desktop.messages.empty());
+}
+
+TEST(LostBridge, ABridgeThatStillNamesTheChipGetsTheBoxAsBefore) {
+  // Silent reads, but the bridge answers its name: the boards are the fault.
+  MonitorFixture f;
+  context::Monitor& m = started(f, 2, true);
+  inCycle(m, 0);
+  f.script->responder = [](const std::string&) { return std::string(); };
+  RDFLG_ADDRESSABLE_PEC(m);
+  EXPECT_EQ(f.script->count("IZ"), 1);
+  ASSERT_EQ(f.desktop.messages.size(), 1u);
+  EXPECT_EQ(f.desktop.messages[0].text.rfind("Excessive READ FLAG", 0), 0u);
+  EXPECT_FALSE(m.ended());
+
+  // Replies that arrive with bad PECs need no identification.
+  MonitorFixture g;
+  context::Monitor& n = started(g, 2, true);
+  inCycle(n, 0);
+  g.script->responder = [](const std::string&) { return test::replyWithPec(Bytes(3, 0), 0x01); };
+  RDFLG_ADDRESSABLE_PEC(n);
+  EXPECT_EQ(g.script->count("IZ"), 0);
+  EXPECT_EQ(g.desktop.messages.size(), 1u);
+  EXPECT_FALSE(n.ended());
+}
+
 TEST(PecDisplay, SelectingAnotherBoardAfterAFlagMismatchShowsTheRedResultAgain) {
   MonitorFixture f;
   context::Monitor& m = started(f, 3, false);

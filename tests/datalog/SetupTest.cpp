@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <optional>
+
+#include "commands/ReadFlags.h"
+#include "datalog/Collection.h"
 #include "datalog/DatalogScript.h"
 #include "datalog/Setup.h"
 
@@ -23,20 +28,21 @@ bool datalogButtonsShown(const context::Monitor& m) {
 }
 
 // Runs a new set-up that gets as far as "Is this okay?" and answers Cancel
-// there; returns the question asked, or "" if none was.
+// there, or Yes when the accepted interval is wanted in out; returns the
+// question asked, or "" if none was.
 std::string questionFor(const std::string& interval, state::DatalogState* out = nullptr) {
   MonitorFixture f;
   context::Monitor& m = f.start();
-  f.desktop.answers = {MessageAnswer::Yes, MessageAnswer::Cancel};
+  f.desktop.answers = {MessageAnswer::Yes, out ? MessageAnswer::Yes : MessageAnswer::Cancel, MessageAnswer::OK};
   f.desktop.saveAnswers = {"/data/log.xls"};
   f.desktop.inputAnswers = {interval};
   mnuCreateNewSetup_Click(m);
-  EXPECT_EQ(m.datalog.DATACOLLECTflag, 0);
+  EXPECT_EQ(m.datalog.DATACOLLECTflag, out ? 1 : 0);
   if (out) {
     out->SAMPLEpoints = m.datalog.SAMPLEpoints;
     out->SAMPLEtime = m.datalog.SAMPLEtime;
   }
-  return f.desktop.messages.size() == 2 ? f.desktop.messages[1].text : "";
+  return f.desktop.messages.size() >= 2 ? f.desktop.messages[1].text : "";
 }
 
 TEST(NewSetup, TheIntervalBecomesSamplesOfEightTenthsOfASecondRoundedHalfToEven) {
@@ -75,7 +81,7 @@ TEST(NewSetup, AnIntervalBelowOneSampleIsRefusedQuotingWhatWasTyped) {
     EXPECT_EQ(low.buttons, MessageButtons::OKCancel);
     EXPECT_EQ(low.icon, MessageIcon::Exclamation);
     EXPECT_EQ(f.desktop.inputPrompts.size(), 2u) << "OK asks again";
-    EXPECT_LE(m.datalog.SAMPLEpoints, 0) << typed;
+    EXPECT_EQ(m.datalog.SAMPLEpoints, 0) << typed << ": a refused interval is not kept";
     EXPECT_EQ(m.datalog.DATACOLLECTflag, 0);
     EXPECT_FALSE(datalogButtonsShown(m));
   }
@@ -164,7 +170,7 @@ TEST(NewSetup, AnEmptyOrCancelledIntervalEndsWithTheContinuousButton) {
   mnuCreateNewSetup_Click(m);  // no input answer: cancelled
   EXPECT_EQ(f.desktop.messages.size(), 1u);
   EXPECT_EQ(m.datalog.DATACOLLECTflag, 0);
-  EXPECT_EQ(m.datalog.NewFile, "/data/log.xls");
+  EXPECT_EQ(m.datalog.NewFile, "") << "the file of an abandoned set-up is not kept";
   EXPECT_EQ(m.stack.OnOff, 0);
   EXPECT_FALSE(datalogButtonsShown(m));
   EXPECT_TRUE(m.ui.Command1[10].visible());
@@ -184,7 +190,8 @@ TEST(NewSetup, NoAsksForTheIntervalAgainAndKeepsTheFile) {
 }
 
 TEST(NewSetup, ACancelledFileDialogOrAnOversizedCountChangesNothing) {
-  for (const char* typed : {"", "30000", "1e40", "99999999999999999999999999999999999999999"}) {
+  const std::string beyondDouble = "1" + std::string(400, '0');
+  for (const char* typed : {"", "30000", "1e40", "99999999999999999999999999999999999999999", beyondDouble.c_str()}) {
     MonitorFixture f;
     context::Monitor& m = f.start();
     state::DatalogState& d = m.datalog;
@@ -199,7 +206,7 @@ TEST(NewSetup, ACancelledFileDialogOrAnOversizedCountChangesNothing) {
     }  // else the dialog is cancelled
     mnuCreateNewSetup_Click(m);
     EXPECT_EQ(f.desktop.messages.size(), 1u) << typed;  // no message of its own
-    EXPECT_EQ(d.NewFile, *typed ? "/data/new.xls" : "/data/old.xls");
+    EXPECT_EQ(d.NewFile, "/data/old.xls");
     EXPECT_EQ(d.SETpoint, 5);
     EXPECT_EQ(d.DATApoint, 4);
     EXPECT_EQ(d.SAMPLEpoints, 5);
@@ -247,6 +254,95 @@ TEST(NewSetup, GivingUpANewSetupLeavesTheDatalogInProgressAlone) {
   EXPECT_TRUE(datalogButtonsShown(m));
 }
 
+// Whichever way a new set-up is given up, the accepted one and its ring stay
+// as they were, so VIEW still writes the running datalog's file and the
+// workbook's counts still describe its ring.
+TEST(NewSetup, AnAbandonedSetupKeepsTheAcceptedFileIntervalAndRing) {
+  struct Road {
+    const char* name;
+    std::deque<MessageAnswer> answers;
+    std::deque<std::optional<std::string>> files;
+    std::deque<std::string> intervals;
+  };
+  const Road roads[] = {
+      {"configuration not okay", {MessageAnswer::No, MessageAnswer::OK}, {"/data/other.xls"}, {"60"}},
+      {"save dialog cancelled", {MessageAnswer::Yes}, {std::nullopt}, {"60"}},
+      {"empty interval", {MessageAnswer::Yes}, {"/data/other.xls"}, {}},
+      {"Cancel on the question", {MessageAnswer::Yes, MessageAnswer::Cancel}, {"/data/other.xls"}, {"60"}},
+      {"No, then Cancel", {MessageAnswer::Yes, MessageAnswer::No}, {"/data/other.xls"}, {"60"}},
+      {"too low, then Cancel", {MessageAnswer::Yes, MessageAnswer::Cancel}, {"/data/other.xls"}, {"0.1"}},
+      {"too long for 16 bits", {MessageAnswer::Yes}, {"/data/other.xls"}, {"1e30"}},
+      {"too long for the store", {MessageAnswer::Yes, MessageAnswer::OK}, {"/data/other.xls"}, {"900"}},
+  };
+  for (const Road& road : roads) {
+    MonitorFixture f;
+    context::Monitor& m = f.start();
+    test::scriptAcceptedSetup(f.desktop, "/data/run.xls", "10");
+    mnuCreateNewSetup_Click(m);
+    for (int pass = 0; pass < 12; ++pass) COLLECT_DATA_xls(m);
+    m.datalog.DATApoint = 1;  // the cycle wraps the 12-point ring
+    m.stack.CYCLEflag = 1;
+    COLLECT_DATA_xls(m);
+    const state::DatalogState& d = m.datalog;
+    const int point = d.DATApoint;
+
+    f.desktop.answers = road.answers;
+    f.desktop.saveAnswers = road.files;
+    f.desktop.inputAnswers = road.intervals;
+    mnuCreateNewSetup_Click(m);
+
+    EXPECT_EQ(d.NewFile, "/data/run.xls") << road.name;
+    EXPECT_EQ(d.SAMPLEpoints, 12) << road.name;
+    EXPECT_EQ(d.SAMPLEtime, 12 * 0.8f) << road.name;
+    EXPECT_EQ(d.SETpoint, 12) << road.name;
+    EXPECT_EQ(d.DATApoint, point) << road.name;
+    EXPECT_EQ(d.DATACOLLECTflag, 1) << road.name;
+    EXPECT_EQ(m.stack.CYCLEflag, 1) << road.name;
+    EXPECT_EQ(m.stack.OnOff, 1) << road.name;
+    EXPECT_FALSE(d.DATAlog.at(0, 0, 12).empty()) << road.name << ": the ring is kept";
+    REPORT_DLOG_current(m);
+    EXPECT_EQ(m.ui.Command1[13].toolTip(), "VIEW 12 SAMPLES FOR 9.600 SECONDS.") << road.name;
+  }
+}
+
+TEST(NewSetup, TheSaveDialogOffersTheLastDatalogAfterAStop) {
+  test::pinLocalTimeToUtc();
+  MonitorFixture f;
+  context::Monitor& m = f.start();
+  test::scriptAcceptedSetup(f.desktop, "/data/run.xls", "10");
+  mnuCreateNewSetup_Click(m);
+  ASSERT_EQ(f.desktop.suggestedPaths, std::vector<std::string>{""});
+  test::scriptAcceptedSetup(f.desktop, "/data/run2.xls", "10");
+  mnuCreateNewSetup_Click(m);
+  EXPECT_EQ(f.desktop.suggestedPaths.back(), "/data/run.xls") << "the file chosen before";
+
+  m.ui.Command1[12].raiseClick();  // STOP writes the last datalog
+  ASSERT_FALSE(m.datalog.LastDATAlog.empty());
+  f.desktop.answers = {MessageAnswer::Yes};
+  f.desktop.saveAnswers = {std::nullopt};
+  mnuCreateNewSetup_Click(m);
+  EXPECT_EQ(f.desktop.suggestedPaths.back(), m.datalog.LastDATAlog);
+}
+
+TEST(DatalogToggle, AReadGivingUpStopsTheCycleAndTheButtonOffersToResume) {
+  MonitorFixture f;
+  context::Monitor& m = f.start();
+  test::scriptAcceptedSetup(f.desktop, "/data/run.xls", "10");
+  mnuCreateNewSetup_Click(m);
+  ASSERT_EQ(m.ui.Command1[11].text(), "PAUSE D-LOG");
+  // Every flag reply arrives whole with a wrong PEC.
+  f.script->responder = [](const std::string&) { return std::string("810400000001"); };
+  commands::RDFLG_ADDRESSABLE_PEC(m);
+  ASSERT_EQ(f.desktop.messages.back().text.rfind("Excessive READ FLAG", 0), 0u);
+  EXPECT_EQ(m.stack.OnOff, 0);
+  EXPECT_EQ(m.ui.Command1[11].text(), "START D-LOG");
+  EXPECT_TRUE(m.ui.Command1[11].visible());
+
+  m.ui.Command1[11].raiseClick();  // resumes the datalog
+  EXPECT_EQ(m.stack.OnOff, 1);
+  EXPECT_EQ(m.ui.Command1[11].text(), "PAUSE D-LOG");
+}
+
 TEST(PreviousSetup, OfferedOnlyOnceADatalogHasStartedAndReusesItsRing) {
   MonitorFixture f;
   context::Monitor& m = f.start();
@@ -269,7 +365,7 @@ TEST(PreviousSetup, OfferedOnlyOnceADatalogHasStartedAndReusesItsRing) {
   f.desktop.saveAnswers = {"/data/other.xls"};
   f.desktop.inputAnswers = {"60"};
   mnuCreateNewSetup_Click(m);
-  ASSERT_EQ(m.datalog.SAMPLEpoints, 75);
+  ASSERT_EQ(m.datalog.SAMPLEpoints, 12);
 
   f.desktop.messages.clear();
   f.desktop.answers = {MessageAnswer::Yes, MessageAnswer::OK};
@@ -282,7 +378,7 @@ TEST(PreviousSetup, OfferedOnlyOnceADatalogHasStartedAndReusesItsRing) {
   EXPECT_EQ(q.defaultButton, MessageAnswer::Yes);
   EXPECT_EQ(f.desktop.messages[1].title, "Ready for data collection");
   EXPECT_EQ(m.datalog.SETpoint, 12);
-  EXPECT_EQ(m.datalog.NewFile, "/data/other.xls");  // the file of the last dialog
+  EXPECT_EQ(m.datalog.NewFile, "/data/run.xls");  // the file of the last accepted set-up
   EXPECT_EQ(m.datalog.DATACOLLECTflag, 1);
   EXPECT_EQ(m.datalog.DATApoint, 1);
   EXPECT_EQ(m.stack.OnOff, 1);

@@ -143,6 +143,9 @@ TEST(GuiProcess, HelpAndVersionNeedNoDisplayAndBadOptionsAreRefused) {
   o = runGui({"--simulate=0"}, 10s);
   EXPECT_EQ(o.status, 2);
   EXPECT_EQ(o.err.rfind("kestrav-gui: ", 0), 0u) << o.err;
+  o = runGui({"--port", "--simulate"}, 10s);
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.err.rfind("kestrav-gui: --port needs", 0), 0u) << o.err;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -99,11 +100,30 @@ TEST(QtDesktop, SaveDialogAddsTheEndingAndReportsCancel) {
     name->setText(target);
     QMetaObject::invokeMethod(dialog, "accept");
   });
-  const std::optional<std::string> chosen = desktop.saveFileDialog("Excel file (*.xls) |*.xls");
+  const std::optional<std::string> chosen = desktop.saveFileDialog("Excel file (*.xls) |*.xls", "");
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, (target + ".xls").toStdString());
   whenModal([](QWidget* w) { QMetaObject::invokeMethod(w, "reject"); });
-  EXPECT_FALSE(desktop.saveFileDialog("Excel file (*.xls) |*.xls").has_value());
+  EXPECT_FALSE(desktop.saveFileDialog("Excel file (*.xls) |*.xls", "").has_value());
+}
+
+TEST(QtDesktop, SaveDialogOpensOnTheSuggestedFile) {
+  gui::QtDesktop desktop;
+  const QString folder = QDir::tempPath();
+  const QString suggested = folder + "/12-07-2026_02_05_09 PM_LAST_DATALOG.xls";
+  QString shownName, shownFolder;
+  whenModal([&](QWidget* w) {
+    if (auto* dialog = qobject_cast<QFileDialog*>(w)) {
+      if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) shownName = name->text();
+      shownFolder = dialog->directory().absolutePath();
+    }
+    QMetaObject::invokeMethod(w, "accept");  // whatever it is, never left open
+  });
+  const std::optional<std::string> chosen = desktop.saveFileDialog("Excel file (*.xls) |*.xls", suggested.toStdString());
+  EXPECT_EQ(shownName, "12-07-2026_02_05_09 PM_LAST_DATALOG.xls");
+  EXPECT_EQ(shownFolder, QDir(folder).absolutePath());
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, QFileInfo(suggested).absoluteFilePath().toStdString());
 }
 
 }  // namespace

@@ -120,6 +120,19 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
   }
 }
 
+// The next option is never taken for a missing value.
+TEST(CommandLine, AnOptionInPlaceOfAValueIsAMissingValue) {
+  for (const Strings& args : {Strings{"--port", "--simulate"}, Strings{"--port=--simulate"},
+                              Strings{"--port", "--help"}, Strings{"--port", "p", "--baud", "--simulate"},
+                              Strings{"--port", "p", "--baud=--9600"}}) {
+    const CommandLine c = parseCommandLine(args);
+    EXPECT_EQ(c.action, Action::Error) << args[0] << " " << args.back();
+    const std::string option = args.size() == 4 || args.back().rfind("--baud", 0) == 0 ? "--baud" : "--port";
+    EXPECT_EQ(c.error.rfind(option + " needs", 0), 0u) << c.error;
+    EXPECT_EQ(c.error.find('\n'), std::string::npos);
+  }
+}
+
 TEST(SaveDialogFilter, DescriptionAndPatternPairs) {
   FileFilter f = parseFileFilter("Excel file (*.xls) |*.xls");
   EXPECT_EQ(f.nameFilters, (Strings{"Excel file (*.xls)"}));

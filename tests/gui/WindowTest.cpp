@@ -2,6 +2,7 @@
 // the captions, tips and states it opens with, a layout that fits, and
 // renders that touch only what changed.
 
+#include <QEvent>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +13,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
+#include <cstdio>
 
 #include "LayoutCheck.h"
 #include "WindowFixture.h"
@@ -228,6 +231,47 @@ TEST_F(WindowTest, LongestCaptionsTheRoutinesWriteStillFit) {
   ui.Label15.setCaption("ADDRESS 8F    8F    8F    8F    8F    8F    8F    8F    8F    8F");
   });
   EXPECT_EQ(layoutProblems(window), std::vector<std::string>{}) << joined(layoutProblems(window));
+}
+
+// Paints of a widget as they happen, with the text it showed each time.
+class PaintRecorder : public QObject {
+ public:
+  explicit PaintRecorder(QWidget* w) : w_(w) { w->installEventFilter(this); }
+  std::vector<QString> shown;
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (o == w_ && e->type() == QEvent::Paint) {
+      auto* label = qobject_cast<QLabel*>(w_);
+      shown.push_back(label != nullptr ? label->text() : w_->accessibleName());
+    }
+    return false;
+  }
+
+ private:
+  QWidget* w_;
+};
+
+// The export blocks the event loop; the notice must be on screen before it
+// starts, not only in the model.
+TEST_F(WindowTest, TheTransferNoticeIsOnScreenDuringTheExport) {
+  start();
+  QWidget* status = widget(ui.Label_AUTOstatus);
+  ASSERT_NE(status, nullptr);
+  QApplication::processEvents();
+  PaintRecorder paints(status);
+  std::string written;
+  onCore([&] {
+    monitor.datalog.DATACOLLECTflag = 1;
+    monitor.datalog.DATApoint = 1;
+    ui.Command1[12].raiseClick();  // STOP: the last datalog is exported
+    written = monitor.datalog.LastDATAlog;
+  });
+  EXPECT_NE(std::find(paints.shown.begin(), paints.shown.end(),
+                      QString("WAIT FOR DATA TRANSFER TO EXCEL TO LAST DATALOG.")),
+            paints.shown.end());
+  ASSERT_FALSE(written.empty());
+  std::remove(written.c_str());
 }
 
 }  // namespace

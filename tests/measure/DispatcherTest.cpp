@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "measure/Dispatcher.h"
 #include "support/MonitorFixture.h"
 
@@ -70,6 +74,33 @@ TEST(Dispatcher, StopOfADatalogReportsTheTransferAndEnablesTheLastDatalog) {
   EXPECT_EQ(m.stack.CYCLEflag, 0);
   // The status line is back to the option's text once the transfer is done.
   EXPECT_EQ(m.ui.Label_AUTOstatus.text(), "DISPLAY ONLY VALID DATA TRANSFERS!");
+}
+
+// The export blocks the window: its notice is painted before it starts.
+TEST(Dispatcher, TheTransferNoticeIsPaintedBeforeEachExportStarts) {
+  MonitorFixture f;
+  context::Monitor& m = f.start();
+  m.datalog.DATACOLLECTflag = 1;
+  m.datalog.DATApoint = 1;
+  m.datalog.NewFile = f.desktop.folder + "/view.xls";
+  struct Paint {
+    std::string notice;
+    bool viewWritten, lastDatalogWritten;
+  };
+  std::vector<Paint> paints;
+  f.desktop.onPaintNow = [&] {
+    paints.push_back({m.ui.Label_AUTOstatus.text(), std::filesystem::exists(m.datalog.NewFile),
+                      !m.datalog.LastDATAlog.empty()});
+  };
+  m.ui.Command1[13].raiseClick();  // VIEW
+  m.ui.Command1[12].raiseClick();  // STOP
+  ASSERT_EQ(paints.size(), 2u);
+  EXPECT_EQ(paints[0].notice, "WAIT FOR DATA TRANSFER TO EXCEL.");
+  EXPECT_EQ(paints[1].notice, "WAIT FOR DATA TRANSFER TO EXCEL TO LAST DATALOG.");
+  EXPECT_FALSE(paints[0].viewWritten);
+  EXPECT_FALSE(paints[1].lastDatalogWritten);
+  EXPECT_TRUE(std::filesystem::exists(m.datalog.NewFile));
+  EXPECT_FALSE(m.datalog.LastDATAlog.empty());
 }
 
 }  // namespace

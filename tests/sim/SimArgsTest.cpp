@@ -47,5 +47,11 @@ TEST(SimArgs, RejectsWhatItCannotServe) {
   EXPECT_TRUE(parseSimArgs({"--help"}).help);
 }
 
+TEST(SimArgs, AnOptionInPlaceOfAValueIsAMissingValue) {
+  EXPECT_EQ(parseSimArgs({"--identity", "--boards", "3"}).error, "missing value for --identity");
+  EXPECT_EQ(parseSimArgs({"--boards", "--seed", "4"}).error, "missing value for --boards");
+  EXPECT_EQ(parseSimArgs({"--cell-volts", "-1"}).error, "bad value for --cell-volts: -1") << "one dash is a value";
+}
+
 }  // namespace
 }  // namespace kestrav::sim

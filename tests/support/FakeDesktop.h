@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,9 +42,11 @@ class FakeDesktop : public context::Desktop {
   std::vector<std::string> inputPrompts;
   std::deque<std::string> inputAnswers;  // empty: cancel (empty text)
   std::deque<std::optional<std::string>> saveAnswers;
+  std::vector<std::string> suggestedPaths;  // what each save dialog opened on
   std::vector<std::string> opened;
   std::string folder = "/tmp";
   std::vector<int> quits;
+  std::function<void()> onPaintNow;  // what a test looks at when the window is painted at once
 
   context::MessageAnswer messageBox(const std::string& text, const std::string& title, context::MessageButtons buttons,
                                 context::MessageIcon icon, context::MessageAnswer defaultButton) override {
@@ -60,11 +63,15 @@ class FakeDesktop : public context::Desktop {
     inputAnswers.pop_front();
     return a;
   }
-  std::optional<std::string> saveFileDialog(const std::string&) override {
+  std::optional<std::string> saveFileDialog(const std::string&, const std::string& suggestedPath) override {
+    suggestedPaths.push_back(suggestedPath);
     if (saveAnswers.empty()) return std::nullopt;
     std::optional<std::string> a = saveAnswers.front();
     saveAnswers.pop_front();
     return a;
+  }
+  void paintWindowNow() override {
+    if (onPaintNow) onPaintNow();
   }
   void openFile(const std::string& path) override { opened.push_back(path); }
   std::string programFolder() override { return folder; }
