@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CoreThread.h"
 #include "context/Clock.h"
 #include "context/Monitor.h"
 #include "app/PortChoice.h"
@@ -13,6 +14,7 @@
 #include "gui/Look.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
+#include "gui/QtWindowThread.h"
 #include "gui/Run.h"
 #include "gui/ViewWindows.h"
 #include "history/HistoryStore.h"
@@ -55,6 +57,8 @@ int main(int argc, char** argv) {
   gui::applyLook(qapp);
 
   gui::QtDesktop desktop;
+  gui::QtWindowThread windowThread;
+  app::CoreThread core(windowThread, desktop);
   context::SystemClock clock;
   // What the View windows and --trace show; they outlive the monitor that feeds them.
   history::HistoryStore history;
@@ -62,11 +66,12 @@ int main(int argc, char** argv) {
   history::TransactionTap tap(clock);
   tap.add(traffic);
   if (trace) tap.add(*trace);
-  context::Monitor monitor(app::makePort(line.options), desktop, clock);
+  context::Monitor monitor(app::makePort(line.options), core.desktop(), clock);
   monitor.link.setObserver(&tap);
   monitor.readingObserver = &history;
-  gui::MainWindow window(monitor);
+  gui::MainWindow window(core);
+  windowThread.onPublished([&window] { window.render(); });
   gui::ViewWindows views(history, traffic, clock);
   views.addMenuTo(window);
-  return gui::runWindow(monitor, window, desktop, app::portName(line.options), std::cerr);
+  return gui::runWindow(monitor, core, window, desktop, app::portName(line.options), std::cerr);
 }

@@ -31,7 +31,8 @@ void complain(Monitor& m, const char* text) {
                        context::MessageAnswer::OK);
 }
 
-// Trims the blanks around the text, keeping the caret on the same character.
+// Trims the blanks around the text, keeping the caret and the selection on
+// the same characters.
 void trimBox(context::Control& box) {
   const std::string& text = box.text();
   const std::size_t first = text.find_first_not_of(' ');
@@ -41,10 +42,15 @@ void trimBox(context::Control& box) {
     return;
   }
   const std::size_t last = text.find_last_not_of(' ');
-  int caret = box.selStart() - static_cast<int>(first);
   const int length = static_cast<int>(last - first + 1);
+  auto kept = [&](int pos) {
+    pos -= static_cast<int>(first);
+    return pos < 0 ? 0 : pos > length ? length : pos;
+  };
+  const int start = kept(box.selStart());
+  const int end = kept(box.selStart() + box.selLength());
   box.setText(text.substr(first, last - first + 1));
-  box.setSelStart(caret < 0 ? 0 : caret > length ? length : caret);
+  box.setSelection(start, end - start);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "context/Control.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace kestrav::context {
@@ -87,6 +88,80 @@ void Control::setListIndex(int i) {
 
 void Control::takeUserText(std::string text) {
   if (assign(text_, std::move(text))) touch();
+}
+
+void Control::setSelection(int start, int length) {
+  // A move of the caret is shown like any other change.
+  if (selStart_ == start && selLength_ == length) return;
+  selStart_ = start;
+  selLength_ = length;
+  touch();
+}
+
+void Control::copyStateFrom(const Control& o) {
+  text_ = o.text_;
+  toolTip_ = o.toolTip_;
+  description_ = o.description_;
+  backColor_ = o.backColor_;
+  foreColor_ = o.foreColor_;
+  fillColor_ = o.fillColor_;
+  value_ = o.value_;
+  visible_ = o.visible_;
+  enabled_ = o.enabled_;
+  left_ = o.left_;
+  top_ = o.top_;
+  width_ = o.width_;
+  height_ = o.height_;
+  items_ = o.items_;
+  listIndex_ = o.listIndex_;
+  selStart_ = o.selStart_;
+  selLength_ = o.selLength_;
+  interval_ = o.interval_;
+  revision_ = o.revision_;
+}
+
+namespace {
+
+// The selection clamped to the text: a handler may have rewritten the text
+// under a caret that stood further right.
+struct Span {
+  std::size_t start;
+  std::size_t length;
+};
+
+Span clampedSelection(int start, int length, std::size_t size) {
+  const std::size_t s = start < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(start), size);
+  const std::size_t l = length < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(length), size - s);
+  return {s, l};
+}
+
+constexpr int kBackspace = 8;
+
+}  // namespace
+
+void Control::typeKey(int keyCode) {
+  const int key = raiseKeyPress(keyCode);
+  const bool printable = key >= 32 && key < 127;
+  if (key != kBackspace && !printable) return;
+  std::string text = text_;
+  const Span sel = clampedSelection(selStart_, selLength_, text.size());
+  std::size_t caret = sel.start;
+  if (sel.length > 0) {
+    text.erase(sel.start, sel.length);
+  } else if (key == kBackspace && caret > 0) {
+    text.erase(--caret, 1);
+  }
+  if (printable) text.insert(caret++, 1, static_cast<char>(key));
+  if (assign(text_, std::move(text))) touch();
+  setSelStart(static_cast<int>(caret));
+}
+
+void Control::deleteForward() {
+  std::string text = text_;
+  const Span sel = clampedSelection(selStart_, selLength_, text.size());
+  text.erase(sel.start, sel.length > 0 ? sel.length : 1);
+  if (assign(text_, std::move(text))) touch();
+  setSelStart(static_cast<int>(sel.start));
 }
 
 void Control::raiseClick() {

@@ -102,15 +102,24 @@ class Control {
   int listIndex() const { return listIndex_; }
   void setListIndex(int i);
 
-  // Caret position of a text box (the key filter looks at it).
+  // Caret of a text box: where the selection starts (the caret itself when
+  // nothing is selected) and how many characters it spans. The key filter
+  // looks at the start.
   int selStart() const { return selStart_; }
-  void setSelStart(int pos) { selStart_ = pos; }
+  void setSelStart(int pos) { setSelection(pos, 0); }
+  int selLength() const { return selLength_; }
+  void setSelection(int start, int length);
 
   // Timer interval in milliseconds (Timer1 only).
   int interval() const { return interval_; }
   void setInterval(int ms);
 
   std::uint64_t revision() const { return revision_; }
+
+  // Takes over everything another control shows (texts, colours, value,
+  // state, geometry, list, caret, revision), but neither its identity nor
+  // its handlers: how a copy of the window is kept for another thread.
+  void copyStateFrom(const Control& other);
 
   // Events, raised by the view for a user's action and by code.
   void raiseClick();
@@ -121,6 +130,17 @@ class Control {
   // What the user did in the widget, taken into the model without events
   // (the typed text of a text box).
   void takeUserText(std::string text);
+
+  // A character typed into a text box, as the desktop's text box handles
+  // it: KeyPress judges the key first, then the key it returns is applied
+  // at the caret: Backspace deletes the selection or the character before
+  // the caret, a printable ASCII character replaces the selection, every
+  // other key (0, Enter, anything else) leaves the text alone. The box never
+  // takes a character its handler did not return.
+  void typeKey(int keyCode);
+  // The Delete key: deletes the selection or the character after the caret.
+  // It raises no KeyPress (a text box gives none for it) and never inserts.
+  void deleteForward();
 
   // Wiring (done once, by the window's event routing).
   void onClick(IndexHandler h) { click_ = std::move(h); }
@@ -156,6 +176,7 @@ class Control {
   std::vector<std::string> items_;
   int listIndex_ = -1;
   int selStart_ = 0;
+  int selLength_ = 0;
   int interval_ = 0;
   std::uint64_t revision_ = 1;
   Control* group_ = nullptr;

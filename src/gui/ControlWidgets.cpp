@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "gui/LabelText.h"
+#include "gui/RoutedLineEdit.h"
 #include "gui/Look.h"
 #include "gui/ShapeWidget.h"
 #include "gui/SlotLabel.h"
@@ -80,8 +81,9 @@ QWidget* makeLabel(const Control& c, QWidget* parent) {
 }
 
 QWidget* makeLineEdit(const Control& c, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
+  // The threshold boxes take typing, but only through their key handler.
   const bool editable = is(c, "Text2");
+  QLineEdit* edit = editable ? new RoutedLineEdit(parent) : new QLineEdit(parent);
   edit->setReadOnly(!editable);
   edit->setFocusPolicy(editable ? Qt::StrongFocus : Qt::ClickFocus);
   edit->setAlignment(editable ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
@@ -93,6 +95,10 @@ QWidget* makeArrowButton(const Control& c, QWidget* parent) {
   // Even indices step down, odd ones up (Command0: CDC; Command2: VUV, VOV).
   button->setArrowType(c.index() % 2 == 0 ? Qt::DownArrow : Qt::UpArrow);
   button->setAutoRaise(false);
+  // A tool button takes no focus on a click by default; this one must, so a
+  // threshold box being typed into loses the focus, and applies its value,
+  // before the arrow steps it.
+  button->setFocusPolicy(Qt::StrongFocus);
   return button;
 }
 
@@ -287,12 +293,21 @@ void renderControl(const ControlView& v) {
       break;
     case ViewKind::LineEdit: {
       auto* edit = as<QLineEdit>(w);
-      if (edit->text() != qs(c.text())) {
-        edit->setText(qs(c.text()));
-        // A box being typed into keeps its caret where the model has it
-        // (the key filter may have trimmed the text around it).
-        if (edit->hasFocus())
-          edit->setCursorPosition(std::clamp(c.selStart(), 0, static_cast<int>(edit->text().size())));
+      const bool changed = edit->text() != qs(c.text());
+      if (changed) edit->setText(qs(c.text()));
+      // A box being typed into shows the caret where the model has it (after
+      // the typed character, or where the key filter's trimming moved it).
+      if (auto* routed = qobject_cast<RoutedLineEdit*>(edit); routed != nullptr && routed->hasFocus()) {
+        const int size = static_cast<int>(edit->text().size());
+        const int start = std::clamp(c.selStart(), 0, size);
+        const int length = std::clamp(c.selLength(), 0, size - start);
+        if (changed || routed->selStart() != start || routed->selLength() != length) {
+          if (length > 0) {
+            edit->setSelection(start, length);
+          } else {
+            edit->setCursorPosition(start);
+          }
+        }
       }
       setColours(w, c, QPalette::Base, QPalette::Text);
       break;

@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "context/Shutdown.h"
+#include <utility>
 
 namespace kestrav::gui {
 
@@ -22,7 +22,7 @@ extern "C" void onEndSignal(int signalNumber) {
 
 }  // namespace
 
-EndSignals::EndSignals(context::Monitor& m) : m_(m) {
+EndSignals::EndSignals(std::function<void(int)> onSignal) : onSignal_(std::move(onSignal)) {
   if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) return;
   writeEnd = pipe_[1];
   notifier_ = std::make_unique<QSocketNotifier>(pipe_[0], QSocketNotifier::Read);
@@ -47,9 +47,9 @@ void EndSignals::readPipe() {
   while (::read(pipe_[0], &n, 1) == 1) {
     // The first signal decides; a second one while the save runs waits
     // for nothing more.
-    if (received_ != 0 || m_.ended()) continue;
+    if (received_ != 0) continue;
     received_ = n;
-    context::endOnSignal(m_, n);
+    onSignal_(n);
   }
 }
 

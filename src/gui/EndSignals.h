@@ -1,21 +1,21 @@
 #pragma once
 // SIGTERM, SIGINT and SIGHUP (logout, kill, Ctrl-C in the terminal) as an
 // event of the program's loop: the signal handler only writes the signal's
-// number into a pipe; a socket notifier reads it on the loop and hands it to
-// the core's one entry point, which saves the datalog and ends the program.
+// number into a pipe; a socket notifier reads it on the loop and hands the
+// first one to `onSignal`, which passes it to the core thread's one entry
+// point (context::endOnSignal: save the datalog, end the program).
 
 #include <QObject>
 #include <QSocketNotifier>
+#include <functional>
 #include <memory>
-
-#include "context/Monitor.h"
 
 namespace kestrav::gui {
 
 class EndSignals : public QObject {
  public:
   // Installs the handlers; the destructor puts the default actions back.
-  explicit EndSignals(context::Monitor& m);
+  explicit EndSignals(std::function<void(int signalNumber)> onSignal);
   ~EndSignals() override;
   EndSignals(const EndSignals&) = delete;
   EndSignals& operator=(const EndSignals&) = delete;
@@ -26,7 +26,7 @@ class EndSignals : public QObject {
  private:
   void readPipe();
 
-  context::Monitor& m_;
+  std::function<void(int)> onSignal_;
   int pipe_[2] = {-1, -1};
   std::unique_ptr<QSocketNotifier> notifier_;
   int received_ = 0;

@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -14,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/Events.h"
+#include "gui/RoutedLineEdit.h"
 #include "gui/WindowLayout.h"
 
 namespace kestrav::gui {
@@ -22,22 +22,6 @@ namespace {
 
 using context::Control;
 using context::ControlKind;
-
-// The character a key press stands for, as a key handler sees it; 0 for
-// keys that are no character (arrows, function keys, shortcuts).
-int asciiOf(const QKeyEvent* e) {
-  if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return 0;
-  switch (e->key()) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    default: break;
-  }
-  const QString t = e->text();
-  if (t.size() == 1 && t[0].unicode() >= 32 && t[0].unicode() < 127) return t[0].unicode();
-  return 0;
-}
 
 const char* panelName(layout::Panel p) {
   switch (p) {
@@ -53,9 +37,10 @@ const char* panelName(layout::Panel p) {
 
 }  // namespace
 
-MainWindow::MainWindow(context::Monitor& monitor, QWidget* parent) : QMainWindow(parent), m_(monitor) {
-  setObjectName(QString::fromStdString(m_.ui.form.objectName()));
-  setAccessibleName(QString::fromStdString(m_.ui.form.caption()));
+MainWindow::MainWindow(app::CoreThread& core, QWidget* parent) : QMainWindow(parent), core_(core) {
+  setObjectName(QString::fromStdString(shown_.form.objectName()));
+  setAccessibleName(QString::fromStdString(shown_.form.caption()));
+  for (std::size_t i = 0; i < shown_.all().size(); ++i) placeOf_[shown_.all()[i]] = static_cast<int>(i);
   buildMenus();
   buildControls();
   timer_.setObjectName("Timer1");
@@ -66,7 +51,7 @@ MainWindow::MainWindow(context::Monitor& monitor, QWidget* parent) : QMainWindow
 MainWindow::~MainWindow() { timer_.stop(); }
 
 void MainWindow::buildMenus() {
-  context::MainWindowModel& ui = m_.ui;
+  context::MainWindowModel& ui = shown_;
   views_.push_back({&ui.form, this, ViewKind::Window});
   auto addMenu = [&](Control& menu, std::initializer_list<Control*> items) {
     QMenu* qmenu = menuBar()->addMenu(QString());
@@ -76,7 +61,8 @@ void MainWindow::buildMenus() {
       QAction* action = qmenu->addAction(QString());
       action->setObjectName(QString::fromStdString(item->objectName()));
       views_.push_back({item, action, ViewKind::Action});
-      connect(action, &QAction::triggered, this, [this, item] { userEvent(*item, [item] { item->raiseClick(); }); });
+      connect(action, &QAction::triggered, this,
+              [this, item] { userEvent(*item, [](context::Monitor&, Control* c) { c->raiseClick(); }); });
     }
   };
   addMenu(ui.mnuFile, {&ui.mnuExit});
@@ -113,9 +99,9 @@ void MainWindow::buildControls() {
     views_.push_back(v);
   };
   // Frames first: the other controls sit in them.
-  for (Control* c : m_.ui.all())
+  for (Control* c : shown_.all())
     if (c->kind() == ControlKind::Frame) create(*c);
-  for (Control* c : m_.ui.all())
+  for (Control* c : shown_.all())
     if (c->kind() != ControlKind::Frame && c->kind() != ControlKind::Form && c->kind() != ControlKind::Menu &&
         c->kind() != ControlKind::MenuItem && c->kind() != ControlKind::Timer &&
         c->kind() != ControlKind::CommonDialog)
@@ -123,12 +109,13 @@ void MainWindow::buildControls() {
 
   for (std::size_t i = 0; i < views_.size(); ++i) {
     viewOf_[views_[i].control] = i;
+    viewByName_[views_[i].control->objectName()] = i;
     if (views_[i].object != nullptr) controlOf_[views_[i].object] = views_[i].control;
   }
 
   // Parts of a symbol drawn over one another: the bar over the cell body,
   // mercury and bulb over the thermometer stem, the sample over its cell.
-  context::MainWindowModel& ui = m_.ui;
+  context::MainWindowModel& ui = shown_;
   for (int i = 0; i < 12; ++i) widgetFor(ui.Shape2[i])->raise();
   for (int i = 0; i < 3; ++i) {
     widgetFor(ui.Shape6[i])->raise();
@@ -144,68 +131,79 @@ void MainWindow::buildControls() {
 void MainWindow::connectControl(const ControlView& v) {
   Control& c = *v.control;
   QWidget* w = v.widget();
+  using context::Monitor;
   switch (v.kind) {
     case ViewKind::PushButton:
       connect(static_cast<QPushButton*>(w), &QPushButton::clicked, this,
-              [this, &c] { userEvent(c, [&c] { c.raiseClick(); }); });
+              [this, &c] { userEvent(c, [](Monitor&, Control* t) { t->raiseClick(); }); });
       break;
     case ViewKind::ArrowButton:
       connect(static_cast<QToolButton*>(w), &QToolButton::clicked, this,
-              [this, &c] { userEvent(c, [&c] { c.raiseClick(); }); });
+              [this, &c] { userEvent(c, [](Monitor&, Control* t) { t->raiseClick(); }); });
       break;
     case ViewKind::CheckBox:
       // setValue raises Click when the value changed.
-      connect(static_cast<QCheckBox*>(w), &QCheckBox::clicked, this,
-              [this, &c](bool checked) { userEvent(c, [&c, checked] { c.setValue(checked ? 1 : 0); }); });
+      connect(static_cast<QCheckBox*>(w), &QCheckBox::clicked, this, [this, &c](bool checked) {
+        userEvent(c, [checked](Monitor&, Control* t) { t->setValue(checked ? 1 : 0); });
+      });
       break;
     case ViewKind::Radio:
       connect(static_cast<QRadioButton*>(w), &QRadioButton::clicked, this,
-              [this, &c] { userEvent(c, [&c] { c.setValue(1); }); });
+              [this, &c] { userEvent(c, [](Monitor&, Control* t) { t->setValue(1); }); });
       break;
     case ViewKind::Combo:
       connect(static_cast<QComboBox*>(w), &QComboBox::activated, this,
-              [this, &c](int i) { userEvent(c, [&c, i] { c.setListIndex(i); }); });
+              [this, &c](int i) { userEvent(c, [i](Monitor&, Control* t) { t->setListIndex(i); }); });
       break;
-    case ViewKind::LineEdit: {
-      auto* edit = static_cast<QLineEdit*>(w);
-      if (!edit->isReadOnly()) {
-        // What the user typed belongs to the model at once, without events.
-        connect(edit, &QLineEdit::textEdited, this, [this, &c](const QString& text) {
-          c.takeUserText(text.toStdString());
-          views_[viewOf_.at(&c)].rendered = c.revision();
+    case ViewKind::LineEdit:
+      // Only the threshold boxes take typing. What the user enters reaches
+      // the model's key handler character by character, in order with the
+      // box's focus events and only while the box has the focus; the box
+      // shows the text the model then has.
+      if (auto* edit = qobject_cast<RoutedLineEdit*>(w)) {
+        connect(edit, &RoutedLineEdit::characterTyped, this, [this, &c](uint code) {
+          userEvent(c, [code](Monitor&, Control* t) { t->typeKey(static_cast<int>(code)); }, true);
         });
-        connect(edit, &QLineEdit::cursorPositionChanged, this, [&c](int, int pos) { c.setSelStart(pos); });
+        connect(edit, &RoutedLineEdit::deletePressed, this,
+                [this, &c] { userEvent(c, [](Monitor&, Control* t) { t->deleteForward(); }, true); });
+        connect(edit, &RoutedLineEdit::caretMoved, this, [this, &c](int start, int length) {
+          core_.post(placeOf_.at(&c), [start, length](Monitor&, Control* t) { t->setSelection(start, length); },
+                     true);
+        });
       }
       break;
-    }
     default:
       break;
   }
   if (w->focusPolicy() != Qt::NoFocus) w->installEventFilter(this);
 }
 
+int MainWindow::viewIndexOf(const Control& c) const {
+  const auto it = viewByName_.find(c.objectName());
+  return it == viewByName_.end() ? -1 : static_cast<int>(it->second);
+}
+
 QWidget* MainWindow::widgetFor(const Control& c) const {
-  const auto it = viewOf_.find(&c);
-  return it == viewOf_.end() || views_[it->second].kind == ViewKind::Window ? nullptr : views_[it->second].widget();
+  const int i = viewIndexOf(c);
+  return i < 0 || views_[i].kind == ViewKind::Window ? nullptr : views_[i].widget();
 }
 
 QAction* MainWindow::actionFor(const Control& c) const {
-  const auto it = viewOf_.find(&c);
-  if (it == viewOf_.end()) return nullptr;
-  const ControlView& v = views_[it->second];
+  const int i = viewIndexOf(c);
+  if (i < 0) return nullptr;
+  const ControlView& v = views_[i];
   if (v.kind == ViewKind::Action) return static_cast<QAction*>(v.object);
   if (v.kind == ViewKind::Menu) return static_cast<QMenu*>(v.object)->menuAction();
   return nullptr;
 }
 
-template <typename Action>
-void MainWindow::userEvent(Control& c, Action&& action) {
+void MainWindow::userEvent(const Control& c, app::CoreThread::Event event, bool focused) {
   views_[viewOf_.at(&c)].rendered = 0;
-  action();
-  render();
+  core_.post(placeOf_.at(&c), std::move(event), focused);
 }
 
 void MainWindow::render() {
+  core_.takePublished(shown_);
   int painted = 0;
   for (ControlView& v : views_) {
     const std::uint64_t revision = v.control->revision();
@@ -216,7 +214,7 @@ void MainWindow::render() {
   }
   lastRenderCount_ = painted;
 
-  const Control* focus = m_.ui.focused();
+  const Control* focus = shown_.focused();
   if (focus != renderedFocus_) {
     renderedFocus_ = focus;
     QWidget* w = focus != nullptr ? widgetFor(*focus) : nullptr;
@@ -224,51 +222,25 @@ void MainWindow::render() {
   }
 }
 
-void MainWindow::tick() {
-  app::timerTick(m_);
-  render();
-}
+void MainWindow::tick() { core_.requestTick(); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!m_.ended()) userEvent(m_.ui.form, [this] { app::closeRequested(m_); });
+  userEvent(shown_.form, [](context::Monitor& m, Control*) { app::closeRequested(m); });
   event->accept();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  const auto it = controlOf_.find(watched);
-  if (it == controlOf_.end()) return QMainWindow::eventFilter(watched, event);
-  Control& c = *it->second;
   if (event->type() == QEvent::FocusIn) {
-    focusEntered(c);
-  } else if (event->type() == QEvent::KeyPress && c.kind() == ControlKind::TextBox) {
-    if (keyPressed(c, watched, static_cast<QKeyEvent*>(event))) return true;
+    const auto it = controlOf_.find(watched);
+    if (it != controlOf_.end()) focusEntered(*it->second);
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::focusEntered(Control& c) {
   // The model already has it when render() moved the focus.
-  if (m_.ui.focused() == &c) return;
-  userEvent(c, [this, &c] { m_.ui.setFocus(c); });
-}
-
-bool MainWindow::keyPressed(Control& c, QObject* widget, QKeyEvent* event) {
-  auto* edit = qobject_cast<QLineEdit*>(widget);
-  const int ascii = asciiOf(event);
-  if (edit == nullptr || edit->isReadOnly() || ascii == 0) return false;
-  // The key handler judges the key against the text and caret as they are.
-  c.takeUserText(edit->text().toStdString());
-  c.setSelStart(edit->cursorPosition());
-  int key = ascii;
-  userEvent(c, [&c, &key, ascii] { key = c.raiseKeyPress(ascii); });
-  if (key == ascii) return false;  // the box takes the key as typed
-  if (key == 8) {
-    edit->backspace();
-  } else if (key >= 32 && key < 127) {
-    edit->insert(QString(QChar(key)));
-  }
-  if (key != 0) c.takeUserText(edit->text().toStdString());
-  return true;
+  if (shown_.focused() == &c) return;
+  userEvent(c, [](context::Monitor& m, Control* t) { m.ui.setFocus(*t); });
 }
 
 }  // namespace kestrav::gui

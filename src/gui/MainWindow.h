@@ -1,14 +1,16 @@
 #pragma once
 // The program's window: one widget per control of the window model, drawn
-// from the model after every event, and every user action and timer tick
-// passed to the handler the core wired to the control.
+// from the copies of the model the core thread publishes, and every user
+// action and timer tick posted to the core thread in the order it happened.
 
 #include <QMainWindow>
 #include <QTimer>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
-#include "context/Monitor.h"
+#include "app/CoreThread.h"
+#include "context/MainWindowModel.h"
 #include "gui/ControlWidgets.h"
 
 class QAction;
@@ -19,18 +21,20 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit MainWindow(context::Monitor& monitor, QWidget* parent = nullptr);
+  explicit MainWindow(app::CoreThread& core, QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // Brings every widget whose control changed since the last render up to
-  // date (all of them the first time), moves the keyboard focus where the
-  // model put it and runs Timer1 exactly while it is enabled.
+  // Takes the model the core last published and brings every widget whose
+  // control changed since the last render up to date (all of them the first
+  // time), moves the keyboard focus where the model put it and runs Timer1
+  // exactly while it is enabled.
   void render();
   // How many controls the last render painted.
   int lastRenderCount() const { return lastRenderCount_; }
 
-  // The widget of a control; nullptr for controls drawn without one (the
-  // window itself, menus, Timer1, CommonDialog1).
+  // The widget of a control (of any copy of the model, by its name);
+  // nullptr for controls drawn without one (the window itself, menus,
+  // Timer1, CommonDialog1).
   QWidget* widgetFor(const context::Control& c) const;
   QAction* actionFor(const context::Control& c) const;
   QTimer& timer1() { return timer_; }
@@ -44,18 +48,20 @@ class MainWindow : public QMainWindow {
   void buildControls();
   void connectControl(const ControlView& v);
 
-  // Every entry point: runs the action on the model, then renders. The
-  // control the user acted on is repainted even if its model did not
+  // Every entry point: posts the event to the core. The control the user
+  // acted on is repainted at the next render even if its model did not
   // change, so the widget never keeps a state the model refused.
-  template <typename Action>
-  void userEvent(context::Control& c, Action&& action);
+  void userEvent(const context::Control& c, app::CoreThread::Event event, bool focused = false);
+  int viewIndexOf(const context::Control& c) const;
   void tick();
-  bool keyPressed(context::Control& c, QObject* widget, QKeyEvent* event);
   void focusEntered(context::Control& c);
 
-  context::Monitor& m_;
+  app::CoreThread& core_;
+  context::MainWindowModel shown_;  // the copy rendered: only this thread touches it
   std::vector<ControlView> views_;
   std::unordered_map<const context::Control*, std::size_t> viewOf_;
+  std::unordered_map<std::string, std::size_t> viewByName_;
+  std::unordered_map<const context::Control*, int> placeOf_;  // index in all()
   std::unordered_map<const QObject*, context::Control*> controlOf_;
   QTimer timer_;
   const context::Control* renderedFocus_ = nullptr;

@@ -6,22 +6,35 @@
 #include "app/SaveOnEnd.h"
 #include "app/Startup.h"
 #include "app/PortChoice.h"
+#include "context/Shutdown.h"
 #include "gui/EndSignals.h"
 
 namespace kestrav::gui {
 
-int runWindow(context::Monitor& m, MainWindow& window, QtDesktop& desktop, const std::string& port, std::ostream& err) {
+int runWindow(context::Monitor& m, app::CoreThread& core, MainWindow& window, QtDesktop& desktop,
+              const std::string& port, std::ostream& err) {
   desktop.attach(&window, [&window] { window.render(); });
   m.saveBeforeEnd = app::saveLastDatalogOnEnd;
-  const EndSignals endSignals(m);
+  // The save and the end run on the core thread, after the event it is
+  // running (a dialog that is up is answered first).
+  const EndSignals endSignals([&core](int signalNumber) {
+    core.post(-1, [signalNumber](context::Monitor& mon, context::Control*) {
+      context::endOnSignal(mon, signalNumber);
+    });
+  });
   app::wireMainWindow(m);
   app::loadMainWindow(m);
   int status = 0;
   if (!m.ended()) {
+    core.start(m);
     window.render();
     window.show();
     status = QApplication::exec();
     window.hide();
+    // However the loop ended, the core ends as closing the window ends it:
+    // the event it is running completes, then the unload (nothing, once
+    // the program has ended already).
+    core.stop([](context::Monitor& mon, context::Control*) { app::closeRequested(mon); });
   }
   // Whatever ended the loop, the core's verdict decides the status.
   if (m.ended()) status = m.exitStatus();

@@ -93,3 +93,58 @@ TEST(Control, TheIoModeLegendCannotBeChanged) {
 
 }  // namespace
 }  // namespace kestrav::context
+
+namespace kestrav::context {
+namespace {
+
+// A typed key goes to the key handler first; only what it returns reaches
+// the text, at the caret or over the selection.
+TEST(ControlTyping, TheHandlersVerdictIsWhatTheBoxTakes) {
+  Control box(ControlKind::TextBox, "Text2", 0);
+  box.onKeyPress([](int, int key) { return key == 'x' ? 0 : key == ',' ? '.' : key; });
+  for (int key : {'1', 'x', ',', '5'}) box.typeKey(key);
+  EXPECT_EQ(box.text(), "1.5");
+  EXPECT_EQ(box.selStart(), 3);
+  box.typeKey(233);  // a character outside ASCII is never inserted, whatever the handler says
+  box.typeKey(13);
+  EXPECT_EQ(box.text(), "1.5");
+
+  box.setSelection(1, 2);
+  box.typeKey('7');
+  EXPECT_EQ(box.text(), "17");
+  EXPECT_EQ(box.selStart(), 2);
+  EXPECT_EQ(box.selLength(), 0);
+  box.typeKey(8);
+  box.typeKey(8);
+  box.typeKey(8);  // nothing left before the caret
+  EXPECT_EQ(box.text(), "");
+
+  // A caret beyond a text the handler shortened is taken at the end.
+  box.setText("123");
+  box.setSelection(9, 4);
+  box.typeKey('4');
+  EXPECT_EQ(box.text(), "1234");
+}
+
+TEST(ControlTyping, DeleteRemovesTheSelectionOrTheNextCharacterWithoutKeyPress) {
+  Control box(ControlKind::TextBox, "Text2", 1);
+  int keyPresses = 0;
+  box.onKeyPress([&](int, int key) {
+    ++keyPresses;
+    return key;
+  });
+  box.setText("4.25");
+  box.setSelStart(1);
+  box.deleteForward();
+  EXPECT_EQ(box.text(), "425");
+  box.setSelection(0, 2);
+  box.deleteForward();
+  EXPECT_EQ(box.text(), "5");
+  box.setSelStart(1);
+  box.deleteForward();  // at the end: nothing after the caret
+  EXPECT_EQ(box.text(), "5");
+  EXPECT_EQ(keyPresses, 0);
+}
+
+}  // namespace
+}  // namespace kestrav::context

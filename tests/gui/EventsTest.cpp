@@ -13,6 +13,9 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "WindowFixture.h"
 
@@ -32,6 +35,7 @@ class EventsTest : public WindowTest {
   void click(const context::Control& c, QPoint at = QPoint()) {
     QWidget* w = widget(c);
     QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at.isNull() ? w->rect().center() : at);
+    settle();
   }
   void clickBox(const context::Control& c) { click(c, QPoint(7, widget(c)->height() / 2)); }
 };
@@ -80,6 +84,7 @@ TEST_F(EventsTest, ChoosingAStackSizeShowsThatManyBoards) {
   sizes->setFocus();
   QTest::keyClick(sizes, Qt::Key_Down);
   QTest::keyClick(sizes, Qt::Key_Down);
+  settle();
   EXPECT_EQ(ui.Combo1.listIndex(), 2);
   EXPECT_EQ(sizes->currentIndex(), 2);
   EXPECT_TRUE(widget(ui.Command4[2])->isVisible());
@@ -105,8 +110,7 @@ TEST_F(EventsTest, OptionButtonsStayExclusiveAndACheckedOneStaysChecked) {
 
 TEST_F(EventsTest, KeyHandlerSeesTheTextFirstAndCanSwallowOrReplaceTheKey) {
   auto* box = qobject_cast<QLineEdit*>(widget(ui.Text2[0]));
-  ui.Text2[0].setText("");
-  window.render();
+  click(ui.Text2[0]);  // entering the box empties it
   struct Seen {
     int key;
     std::string text;
@@ -121,6 +125,7 @@ TEST_F(EventsTest, KeyHandlerSeesTheTextFirstAndCanSwallowOrReplaceTheKey) {
     return key;
   });
   QTest::keyClicks(box, "1x,5");
+  settle();
   EXPECT_EQ(box->text(), "1.5");
   EXPECT_EQ(ui.Text2[0].text(), "1.5");
   ASSERT_EQ(seen.size(), 4u);
@@ -131,9 +136,11 @@ TEST_F(EventsTest, KeyHandlerSeesTheTextFirstAndCanSwallowOrReplaceTheKey) {
   EXPECT_EQ(seen[3].caret, 2);
 
   QTest::keyClick(box, Qt::Key_Backspace);
+  settle();
   EXPECT_EQ(seen.back().key, 8);
   EXPECT_EQ(box->text(), "1.");
   QTest::keyClick(box, Qt::Key_Left);  // no character: the handler is not asked
+  settle();
   EXPECT_EQ(seen.size(), 5u);
   EXPECT_EQ(box->cursorPosition(), 1);
   EXPECT_EQ(ui.Text2[0].selStart(), 1);
@@ -141,9 +148,8 @@ TEST_F(EventsTest, KeyHandlerSeesTheTextFirstAndCanSwallowOrReplaceTheKey) {
 
 TEST_F(EventsTest, AKeyFilterThatRewritesTheTextKeepsTheCaretWhereItPutIt) {
   auto* box = qobject_cast<QLineEdit*>(widget(ui.Text2[1]));
-  box->setFocus();
-  ui.Text2[1].setText(" 3.1");
-  window.render();
+  click(ui.Text2[1]);
+  onCore([&] { ui.Text2[1].setText(" 3.1"); });
   // The filter trims the blank in front, moving the caret with the text.
   ui.Text2[1].onKeyPress([&](int, int key) {
     const int caret = ui.Text2[1].selStart();
@@ -153,6 +159,7 @@ TEST_F(EventsTest, AKeyFilterThatRewritesTheTextKeepsTheCaretWhereItPutIt) {
   });
   box->setCursorPosition(2);  // after the 3
   QTest::keyClick(box, '5');
+  settle();
   EXPECT_EQ(box->text(), "35.1");
   EXPECT_EQ(ui.Text2[1].text(), "35.1");
 }
@@ -178,59 +185,105 @@ TEST_F(EventsTest, FocusMovesRaiseLostThenGot) {
 }
 
 TEST_F(EventsTest, TicksNeverStartInsideATickThatWaits) {
-  // The second identification keeps its tick busy for 400 ms of events.
-  port->onIdentify = [this] {
-    if (port->identifications != 2) return;
-    QEventLoop wait;
-    QTimer::singleShot(400, &wait, &QEventLoop::quit);
-    wait.exec();
-  };
+  // The second identification keeps its tick busy (a slow bridge) while the
+  // window's timer goes on asking for ticks.
+  onCore([this] {
+    port->onIdentify = [this] {
+      if (port->identifications == 2) std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    };
+  });
   QTRY_VERIFY_WITH_TIMEOUT(port->identifications >= 4, 5000);
   EXPECT_EQ(port->maxDepth, 1);
 }
 
+TEST_F(EventsTest, TheWindowStaysAnsweringWhileTheCoreWaitsForTheBridge) {
+  std::atomic<bool> release{false};
+  onCore([&] {
+    port->onIdentify = [&] {
+      while (!release) std::this_thread::yield();
+    };
+  });
+  const int before = port->identifications;
+  QTRY_VERIFY_WITH_TIMEOUT(port->identifications > before, 5000);  // a tick is stuck in the bridge
+  // The window still takes clicks; the core runs them once the tick is done.
+  Ints clicked;
+  ui.Command1[7].onClick([&](int i) { clicked.push_back(i); });
+  QTest::mouseClick(widget(ui.Command1[7]), Qt::LeftButton);
+  QTest::mouseClick(widget(ui.Command1[0]), Qt::LeftButton);
+  EXPECT_TRUE(clicked.empty());
+  release = true;
+  settle();
+  EXPECT_EQ(clicked, (Ints{7}));
+}
+
+TEST_F(EventsTest, AClickOnAControlDisabledMeanwhileIsDropped) {
+  Ints clicked;
+  ui.Command1[7].onClick([&](int i) { clicked.push_back(i); });
+  // The core is busy while the user clicks; by the time it takes the click
+  // the button is disabled.
+  std::atomic<bool> release{false};
+  core.post(-1, [&](context::Monitor&, context::Control*) {
+    while (!release) std::this_thread::yield();
+    ui.Command1[7].setEnabled(false);
+  });
+  QTest::mouseClick(widget(ui.Command1[7]), Qt::LeftButton);
+  release = true;
+  settle();
+  EXPECT_TRUE(clicked.empty());
+  EXPECT_FALSE(widget(ui.Command1[7])->isEnabled());
+}
+
 TEST_F(EventsTest, NoTickWhileADialogOfAHandlerIsOpen) {
+  onCore([&] { ui.Text8.setText(""); });
   int duringDialog = -1;
-  ui.Text8.setText("");
-  window.render();
-  QString shownWhenAsked;
   ui.Command1[0].onClick([&](int) {
-    ++monitor.handlerDepth;  // as the core's routing does for every handler
     ui.Text8.setText("0x12 == 0x12");
     const int before = port->identifications;
-    QTimer::singleShot(400, [&] {
-      shownWhenAsked = qobject_cast<QLineEdit*>(widget(ui.Text8))->text();
-      if (QWidget* box = QApplication::activeModalWidget()) box->close();
-    });
-    desktop.messageBox("Bridge busy", "", context::MessageButtons::OK, context::MessageIcon::Exclamation,
-                       context::MessageAnswer::OK);
+    monitor.desktop.messageBox("Bridge busy", "", context::MessageButtons::OK, context::MessageIcon::Exclamation,
+                               context::MessageAnswer::OK);
     duringDialog = port->identifications - before;
-    --monitor.handlerDepth;
   });
-  click(ui.Command1[0]);
-  EXPECT_EQ(duringDialog, 0);
+  // The box runs its own loop: a timer looks at the window while it is up
+  // and closes it after 400 ms, in which the window's timer asks for ticks.
+  QString shownWhenAsked;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    QWidget* box = QApplication::activeModalWidget();
+    if (box == nullptr || !shownWhenAsked.isNull()) return;
+    shownWhenAsked = qobject_cast<QLineEdit*>(widget(ui.Text8))->text();
+    QTimer::singleShot(400, box, [box] { box->close(); });
+  });
+  watch.start(10);
+  QTest::mouseClick(widget(ui.Command1[0]), Qt::LeftButton);
+  settle();
   EXPECT_EQ(shownWhenAsked, "0x12 == 0x12");  // rendered before the dialog opened
+  EXPECT_EQ(duringDialog, 0);
   const int after = port->identifications;
   QTRY_VERIFY_WITH_TIMEOUT(port->identifications > after, 5000);  // ticks again afterwards
 }
 
 TEST_F(EventsTest, ExitEndsTheProgramWithStatusZero) {
   window.actionFor(ui.mnuExit)->trigger();
+  settle();
   EXPECT_TRUE(monitor.ended());
   EXPECT_EQ(monitor.exitStatus(), 0);
-  EXPECT_TRUE(desktop.quitRequested());
+  QTRY_VERIFY_WITH_TIMEOUT(desktop.quitRequested(), 5000);
   EXPECT_EQ(desktop.quitStatus(), 0);
 }
 
 TEST_F(EventsTest, ClosingTheWindowEndsTheProgramWithStatusZero) {
   window.close();
+  settle();
   EXPECT_TRUE(monitor.ended());
+  QTRY_VERIFY_WITH_TIMEOUT(desktop.quitRequested(), 5000);
   EXPECT_EQ(desktop.quitStatus(), 0);
 }
 
 TEST_F(EventsTest, LostBridgeEndsTheProgramAtTheNextTick) {
-  port->answers = port->identifications;  // silent from now on
-  QTRY_VERIFY_WITH_TIMEOUT(monitor.ended(), 5000);
+  port->answers = port->identifications.load();  // silent from now on
+  QTRY_VERIFY_WITH_TIMEOUT(desktop.quitRequested(), 5000);
+  settle();
+  EXPECT_TRUE(monitor.ended());
   EXPECT_EQ(desktop.quitStatus(), 1);
   EXPECT_EQ(qobject_cast<QLabel*>(widget(ui.Label_IDstring))->text().trimmed(), "");
   EXPECT_FALSE(window.timer1().isActive());

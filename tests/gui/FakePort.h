@@ -4,6 +4,7 @@
 // stays silent to everything else. Lets a test hook into each
 // identification, which is the first thing every timer tick does.
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,10 +15,11 @@ namespace kestrav::test {
 
 struct FakePortState {
   std::string name = "KESTRAV-2 fake bridge";
-  int answers = -1;               // how many identifications are answered; -1 all
-  int identifications = 0;        // how many were asked for
-  int depth = 0;                  // identifications running right now
-  int maxDepth = 0;               // the most that ever ran at once
+  // Atomic: the core thread asks, the test's thread looks.
+  std::atomic<int> answers = -1;          // how many identifications are answered; -1 all
+  std::atomic<int> identifications = 0;   // how many were asked for
+  std::atomic<int> depth = 0;             // identifications running right now
+  std::atomic<int> maxDepth = 0;          // the most that ever ran at once
   std::function<void()> onIdentify;  // runs inside the identification
 };
 
@@ -32,7 +34,7 @@ class FakePort : public link::BridgePort {
     FakePortState& s = *state_;
     ++s.identifications;
     ++s.depth;
-    s.maxDepth = std::max(s.maxDepth, s.depth);
+    s.maxDepth = std::max(s.maxDepth.load(), s.depth.load());
     if (s.onIdentify) s.onIdentify();
     --s.depth;
     if (s.answers < 0 || s.identifications <= s.answers) pending_ = s.name;

@@ -21,7 +21,7 @@ class RunTest : public WindowTest {
     QTimer::singleShot(20000, &window, [] { QCoreApplication::exit(99); });
   }
 
-  int run() { return gui::runWindow(monitor, window, desktop, "the test port", err); }
+  int run() { return gui::runWindow(monitor, core, window, desktop, "the test port", err); }
 
   struct ShowCounter : QObject {
     int count = 0;

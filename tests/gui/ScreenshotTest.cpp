@@ -26,6 +26,7 @@ TEST_F(ScreenshotTest, StartedWindow) {
 
 TEST_F(ScreenshotTest, BusyStack) {
   start();
+  onCore([&] {
   ui.Combo1.setListIndex(2);  // three boards
   // A measurement cycle runs: conversions broadcast, single reads disabled.
   for (int i : {2, 4}) {
@@ -72,34 +73,21 @@ TEST_F(ScreenshotTest, BusyStack) {
   ui.Text3.setText(
       "|            2000mS            |                 No                  |                   20mS              | "
       "|                                     |                                       |                                          |  ");
-  window.render();
+  });
   EXPECT_TRUE(window.grab().save(artifact("main-window-busy.png")));
 }
 
 // The window on the simulator without its real-time pacing, started.
-class SimulatedScreenshot : public ::testing::Test {
+class SimulatedScreenshot : public WindowTest {
  protected:
-  void SetUp() override {
-    desktop.attach(&window, [this] { window.render(); });
-    app::wireMainWindow(monitor);
-    app::loadMainWindow(monitor);
-    ASSERT_FALSE(monitor.ended()) << "the simulator was refused: " << monitor.identification;
-    window.render();
-    window.show();
-  }
-
-  gui::QtDesktop desktop;
-  context::SystemClock clock;
-  context::Monitor monitor{std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop,
-                       clock};
-  gui::MainWindow window{monitor};
+  SimulatedScreenshot() : WindowTest(std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false)) {}
+  void SetUp() override { start(); }
 };
 
 // Ten boards after a configuration write, conversions and the single reads
 // of the selected board.
 TEST_F(SimulatedScreenshot, TenBoardsAfterTheReads) {
-  monitor.ui.Combo1.setListIndex(9);
-  window.render();
+  onCore([&] { monitor.ui.Combo1.setListIndex(9); });
   // A message box of a read that gave up must not hold the test.
   QTimer dismiss;
   QObject::connect(&dismiss, &QTimer::timeout, [] {
@@ -108,13 +96,14 @@ TEST_F(SimulatedScreenshot, TenBoardsAfterTheReads) {
   dismiss.start(200);
   for (int command : {5, 2, 7, 4, 9, 8, 6})
     QTest::mouseClick(window.widgetFor(monitor.ui.Command1[command]), Qt::LeftButton);
+  settle();
   EXPECT_TRUE(window.grab().save(WindowTest::artifactPath("main-window-simulated.png")));
 }
 
 // Four boards with tight limits and a discharging cell, after one full pass
 // of the continuous measurement.
 TEST_F(SimulatedScreenshot, FourBoardsAfterACycle) {
-  context::MainWindowModel& ui = monitor.ui;
+  onCore([&] {
   ui.Combo1.setListIndex(3);
   // Limits around 3.6 V, for every board, written as one broadcast.
   for (int b = 0; b <= 3; ++b) {
@@ -128,7 +117,7 @@ TEST_F(SimulatedScreenshot, FourBoardsAfterACycle) {
   ui.Command4[0].raiseClick();
   ui.Command1[10].raiseClick();
   for (int tick = 0; tick < 3 * 4 + 1; ++tick) app::timerTick(monitor);
-  window.render();
+  });
   EXPECT_EQ(monitor.stack.OnOff, 1);
   EXPECT_TRUE(window.grab().save(WindowTest::artifactPath("main-window-cycle.png")));
 }

@@ -217,13 +217,12 @@ TEST(TrafficModel, KeepsTheNewestAndDropsFilteredRowsWithTheirEntries) {
   EXPECT_EQ(model.entry(0).sequence, 4u);
 }
 
-TEST(ViewMenu, ComesAfterDatalogAndOpensOneWindowOfEachBroughtToFront) {
-  FakeDesktop desktop;
-  FixedClock clock;
+// The main window as kestrav-gui builds it, with the core on its thread.
+using ViewMenu = WindowTest;
+
+TEST_F(ViewMenu, ComesAfterDatalogAndOpensOneWindowOfEachBroughtToFront) {
   history::HistoryStore store;
   history::TrafficLog log;
-  context::Monitor m(std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(), false), desktop, clock);
-  gui::MainWindow window(m);
   gui::ViewWindows views(store, log, clock);
   views.addMenuTo(window);
   const QList<QAction*> menus = window.menuBar()->actions();

@@ -128,8 +128,7 @@ TEST_F(WindowTest, TimerRunsExactlyWhileTheModelEnablesIt) {
   start();
   EXPECT_TRUE(window.timer1().isActive());
   EXPECT_EQ(window.timer1().interval(), 100);
-  ui.Timer1.setEnabled(false);
-  window.render();
+  onCore([&] { ui.Timer1.setEnabled(false); });
   EXPECT_FALSE(window.timer1().isActive());
 }
 
@@ -138,10 +137,11 @@ TEST_F(WindowTest, RenderTouchesOnlyWhatChanged) {
   window.render();
   EXPECT_EQ(window.lastRenderCount(), 0);
 
-  ui.Text1[3].setText(" 3.601V  ");
-  window.render();
+  onCore([&] { ui.Timer1.setEnabled(false); });  // no tick in between
+  onCore([&] { ui.Text1[3].setText(" 3.601V  "); });
   EXPECT_EQ(window.lastRenderCount(), 1);
   EXPECT_EQ(qobject_cast<QLineEdit*>(widget(ui.Text1[3]))->text(), " 3.601V  ");
+  onCore([&] { ui.Timer1.setEnabled(true); });
 
   // A tick whose identification reads the same name changes nothing on screen.
   const int before = port->identifications;
@@ -156,34 +156,31 @@ TEST_F(WindowTest, PositionsTheRoutinesChangeMoveTheWidgets) {
     const QWidget* w = widget(c);
     return w->mapTo(&window, w->rect().center()).x();
   };
-  ui.Combo1.setListIndex(9);  // ten boards: every column shows
+  onCore([&] { ui.Combo1.setListIndex(9); });  // ten boards: every column shows
   for (int k : {0, 4, 9}) {
-    ui.Image1.setLeft(504 + 24 * k);
-    window.render();
+    onCore([&] { ui.Image1.setLeft(504 + 24 * k); });
     EXPECT_NEAR(centreX(ui.Image1), centreX(ui.Shape1[k * 12]), 1) << k;
   }
   for (int k : {0, 5, 9}) {
-    ui.Label9[1].setLeft(536 + 24 * k);
-    window.render();
+    onCore([&] { ui.Label9[1].setLeft(536 + 24 * k); });
     const QWidget* legend = widget(ui.Label9[1]);
     const QWidget* column = widget(ui.Shape1[k * 12]);
     // Right beside the column (the columns further right are hidden then).
     EXPECT_GT(legend->geometry().left(), column->geometry().right()) << k;
     EXPECT_LT(legend->geometry().left() - column->geometry().right(), 12) << k;
   }
-  ui.Check5[2].setWidth(113);
-  window.render();
+  onCore([&] { ui.Check5[2].setWidth(113); });
   const int wide = widget(ui.Check5[2])->width();
-  ui.Check5[2].setWidth(57);
-  window.render();
+  onCore([&] { ui.Check5[2].setWidth(57); });
   EXPECT_GT(wide, widget(ui.Check5[2])->width());
   EXPECT_LT(widget(ui.Check5[2])->geometry().right(), widget(ui.Label19[2])->geometry().left());
 
   // The status bar stands on the bottom of the cell; its top shows the state.
   auto bar = [&](int top, int height) {
-    ui.Shape2[0].setTop(top);
-    ui.Shape2[0].setHeight(height);
-    window.render();
+    onCore([&] {
+      ui.Shape2[0].setTop(top);
+      ui.Shape2[0].setHeight(height);
+    });
     return widget(ui.Shape2[0])->geometry();
   };
   const QRect ok = bar(600, 255), shortBar = bar(720, 135), ov = bar(480, 375), mi = bar(360, 495);
@@ -205,6 +202,7 @@ TEST_F(WindowTest, FitsTheScreenWithNothingClippedOrOverlapping) {
 
 TEST_F(WindowTest, LongestCaptionsTheRoutinesWriteStillFit) {
   start();
+  onCore([&] {
   ui.Combo1.setListIndex(9);
   ui.Label1.setCaption("B O A R D # 1 0");
   ui.Label14.setCaption("SET/ DISPLAY BOARD#10 AT HEX ADDRESS");
@@ -231,7 +229,7 @@ TEST_F(WindowTest, LongestCaptionsTheRoutinesWriteStillFit) {
       "|      Monitor Mode       |                                       |           (Cell Voltage)           |  ");
   ui.Label12.setCaption("BOARD#   1      2      3      4      5      6      7      8      9     10");
   ui.Label15.setCaption("ADDRESS 8F    8F    8F    8F    8F    8F    8F    8F    8F    8F");
-  window.render();
+  });
   EXPECT_EQ(layoutProblems(window), std::vector<std::string>{}) << joined(layoutProblems(window));
 }
 
@@ -261,12 +259,14 @@ TEST_F(WindowTest, TheTransferNoticeIsOnScreenDuringTheExport) {
   QWidget* status = widget(ui.Label_AUTOstatus);
   ASSERT_NE(status, nullptr);
   QApplication::processEvents();
-  monitor.datalog.DATACOLLECTflag = 1;
-  monitor.datalog.DATApoint = 1;
   PaintRecorder paints(status);
-  ui.Command1[12].raiseClick();  // STOP: the last datalog is exported
-  const std::string written = monitor.datalog.LastDATAlog;
-  window.render();
+  std::string written;
+  onCore([&] {
+    monitor.datalog.DATACOLLECTflag = 1;
+    monitor.datalog.DATApoint = 1;
+    ui.Command1[12].raiseClick();  // STOP: the last datalog is exported
+    written = monitor.datalog.LastDATAlog;
+  });
   EXPECT_NE(std::find(paints.shown.begin(), paints.shown.end(),
                       QString("WAIT FOR DATA TRANSFER TO EXCEL TO LAST DATALOG.")),
             paints.shown.end());
