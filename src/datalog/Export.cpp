@@ -72,19 +72,22 @@ std::vector<int> pointsOldestFirst(int cycleFlag, int counterStop, int setPoint)
   return points;
 }
 
-void writeSamples(Sheet& s, const context::Monitor& m, int cardstack) {
+// The sample rows, formed from the ring each time the workbook reads them:
+// a full ring of ten boards is 6.6 million cells, far more than the ring's
+// own bytes if they were all held at once.
+void writeSamples(xls::Workbook& book, const context::Monitor& m, int cardstack) {
+  auto points = pointsOldestFirst(m.stack.CYCLEflag, m.stack.COUNTERstop, m.datalog.SETpoint);
   const SampleTexts log(m.datalog.DATAlog);
-  int row = kFirstDataRow;
-  int sample = 1;
-  for (int p : pointsOldestFirst(m.stack.CYCLEflag, m.stack.COUNTERstop, m.datalog.SETpoint)) {
-    if (row > xls::Workbook::kMaxRows) break;
-    s.number(row, 1, sample);
-    s.text(row, 2, log.at(0, 0, p));
-    for (int b = 0; b <= cardstack; ++b)
-      for (int j = 1; j <= kColumnsPerBoard; ++j) s.text(row, kColumnsPerBoard * b + 2 + j, log.at(b, j, p));
-    ++sample;
-    ++row;
-  }
+  const int count = static_cast<int>(points.size());
+  book.setRowSource(kFirstDataRow - 1, count,
+                    [points = std::move(points), log, cardstack](int i, xls::RowValues& row) {
+                      const int p = points[static_cast<std::size_t>(i)];
+                      row.setNumber(0, i + 1);
+                      row.setText(1, log.at(0, 0, p));
+                      for (int b = 0; b <= cardstack; ++b)
+                        for (int j = 1; j <= kColumnsPerBoard; ++j)
+                          row.setText(kColumnsPerBoard * b + 1 + j, log.at(b, j, p));
+                    });
 }
 
 void writeInformation(Sheet& s, const state::DatalogState& d, const std::string& path) {
@@ -139,7 +142,7 @@ xls::Workbook datalogWorkbook(const context::Monitor& m, const std::string& path
   writeHeaders(s, cardstack);
   s.format(1, 1, kUnitsRow, endColumn, xls::kBold | xls::kVCentre);
   s.format(kUnitsRow, 1, kUnitsRow, endColumn, xls::kDoubleBottom);
-  writeSamples(s, m, cardstack);
+  writeSamples(book, m, cardstack);
   s.format(kUnitsRow, 1, kFirstDataRow, endColumn, xls::kVCentre);
   s.autoFit(1, endColumn);
   writeInformation(s, m.datalog, path);

@@ -22,7 +22,9 @@ void SAVE_Last_DATAlog_xls(context::Monitor& m);  // to a time-stamped workbook 
 // not writable; LastDATAlog holds the path used.
 bool saveLastDatalog(context::Monitor& m);
 
-// The workbook both routines write, with `path` in its first cell.
+// The workbook both routines write, with `path` in its first cell. Its
+// sample rows are read from `m`'s ring as the workbook is written, so `m`
+// must outlive it and its ring stay as it was.
 xls::Workbook datalogWorkbook(const context::Monitor& m, const std::string& path);
 
 }  // namespace kestrav::datalog

@@ -161,23 +161,37 @@ class SstWriter {
   unsigned id_ = kSST;
 };
 
-// The workbook's texts numbered in order of first use, with the count of
+// The sheet's texts numbered in order of first use, with the count of
 // uses.
 struct SharedStrings {
-  explicit SharedStrings(const Workbook& book) : index(book.textCount(), kUnused) {}
-  static constexpr std::uint32_t kUnused = 0xFFFFFFFFu;
-  std::vector<std::uint32_t> index;  // by the workbook's text index
-  std::vector<std::uint32_t> order;  // workbook text indices
+  std::unordered_map<std::string, std::uint32_t> index;
+  std::vector<const std::string*> order;  // keys of `index`
   std::uint32_t references = 0;
 
-  std::uint32_t add(std::uint32_t text) {
+  void add(const std::string& text) {
     ++references;
-    std::uint32_t& i = index[text];
-    if (i == kUnused) {
-      i = static_cast<std::uint32_t>(order.size());
-      order.push_back(text);
+    const auto [it, added] = index.try_emplace(text, static_cast<std::uint32_t>(order.size()));
+    if (added) order.push_back(&it->first);
+  }
+  std::uint32_t of(const std::string& text) const { return index.find(text)->second; }
+};
+
+// Where the sheet's cells lie, as the DIMENSIONS record gives it.
+struct Extent {
+  int firstRow = -1, lastRow = -1, firstCol = Workbook::kMaxColumns, lastCol = -1;
+
+  void add(int r, const std::vector<Cell>& cells) {
+    if (cells.empty()) return;
+    if (firstRow < 0) firstRow = r;
+    lastRow = r;
+    lastCol = std::max(lastCol, static_cast<int>(cells.size()) - 1);
+    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
+      const Cell& cell = cells[static_cast<std::size_t>(c)];
+      if (cell.kind != Cell::Kind::Blank || cell.format) {
+        firstCol = std::min(firstCol, c);
+        break;
+      }
     }
-    return i;
   }
 };
 
@@ -226,7 +240,7 @@ void putGlobals(Bytes& out, const Workbook& book, const SharedStrings& sst, std:
   }
   std::vector<XlString> strings;
   strings.reserve(sst.order.size());
-  for (const std::uint32_t s : sst.order) strings.push_back(toXlString(book.text(s)));
+  for (const std::string* s : sst.order) strings.push_back(toXlString(*s));
   SstWriter(out).write(sst.references, strings);
   putRecord(out, kEOF, {});
 }
@@ -246,52 +260,40 @@ void putColumnWidths(Bytes& out, const Workbook& book) {
   }
 }
 
-void putDimensions(Bytes& out, const Workbook& book) {
-  int firstRow = -1, lastRow = -1, firstCol = Workbook::kMaxColumns, lastCol = -1;
-  for (int r = 0; r < book.rowCount(); ++r) {
-    const auto& cells = book.row(r);
-    if (cells.empty()) continue;
-    if (firstRow < 0) firstRow = r;
-    lastRow = r;
-    lastCol = std::max(lastCol, static_cast<int>(cells.size()) - 1);
-    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
-      const Cell& cell = cells[static_cast<std::size_t>(c)];
-      if (cell.kind != Cell::Kind::Blank || cell.format) {
-        firstCol = std::min(firstCol, c);
-        break;
-      }
-    }
-  }
+void putDimensions(Bytes& out, const Extent& e) {
   Bytes d;
-  if (firstRow < 0) {
+  if (e.firstRow < 0) {
     putZeros(d, 14);
   } else {
-    putU32(d, static_cast<std::uint32_t>(firstRow));
-    putU32(d, static_cast<std::uint32_t>(lastRow + 1));
-    putU16(d, static_cast<unsigned>(firstCol));
-    putU16(d, static_cast<unsigned>(lastCol + 1));
+    putU32(d, static_cast<std::uint32_t>(e.firstRow));
+    putU32(d, static_cast<std::uint32_t>(e.lastRow + 1));
+    putU16(d, static_cast<unsigned>(e.firstCol));
+    putU16(d, static_cast<unsigned>(e.lastCol + 1));
     putU16(d, 0);
   }
   putRecord(out, kDimensions, d);
 }
 
-// Numbers the texts in the order the cells use them, before anything is
-// written: the globals list them ahead of the sheet.
-void collectStrings(const Workbook& book, SharedStrings& sst) {
-  for (int r = 0; r < book.rowCount(); ++r)
-    for (const Cell& cell : book.row(r))
-      if (cell.kind == Cell::Kind::Text) sst.add(cell.value);
+// Numbers the texts in the order the cells use them and finds the sheet's
+// extent, before anything is written: the globals list the texts ahead of
+// the sheet, and the sheet starts with its extent.
+void survey(const Workbook& book, SharedStrings& sst, Extent& extent) {
+  book.visitRows([&](int r, const RowView& row) {
+    extent.add(r, row.cells());
+    for (const Cell& cell : row.cells())
+      if (cell.kind == Cell::Kind::Text) sst.add(row.text(cell));
+  });
 }
 
 // The cells, handed on to `sink` a buffer-full at a time.
 void putCells(Bytes& out, const Workbook& book, const SharedStrings& sst, const ChunkSink& sink) {
   constexpr std::size_t kChunk = 1 << 20;
-  for (int r = 0; r < book.rowCount(); ++r) {
+  book.visitRows([&](int r, const RowView& row) {
     if (out.size() >= kChunk) {
       sink(out);
       out.clear();
     }
-    const auto& cells = book.row(r);
+    const auto& cells = row.cells();
     for (std::size_t c = 0; c < cells.size(); ++c) {
       const Cell& cell = cells[c];
       const unsigned xf = cellXf(cell.format);
@@ -310,7 +312,7 @@ void putCells(Bytes& out, const Workbook& book, const SharedStrings& sst, const 
           putU16(out, static_cast<unsigned>(r));
           putU16(out, static_cast<unsigned>(c));
           putU16(out, xf);
-          putU32(out, sst.index[cell.value]);
+          putU32(out, sst.of(row.text(cell)));
           break;
         case Cell::Kind::Number:
           putU16(out, kNumber);
@@ -318,18 +320,19 @@ void putCells(Bytes& out, const Workbook& book, const SharedStrings& sst, const 
           putU16(out, static_cast<unsigned>(r));
           putU16(out, static_cast<unsigned>(c));
           putU16(out, xf);
-          putF64(out, book.number(cell.value));
+          putF64(out, row.number(cell));
           break;
       }
     }
-  }
+  });
 }
 
 }  // namespace
 
 void writeBiff8(const Workbook& book, const ChunkSink& sink) {
-  SharedStrings sst(book);
-  collectStrings(book, sst);
+  SharedStrings sst;
+  Extent extent;
+  survey(book, sst, extent);
   Bytes out;
   std::size_t sheetOffsetAt = 0;
   putGlobals(out, book, sst, sheetOffsetAt);
@@ -342,7 +345,7 @@ void writeBiff8(const Workbook& book, const ChunkSink& sink) {
     putRecord(out, kWsBool, d);
   }
   putColumnWidths(out, book);
-  putDimensions(out, book);
+  putDimensions(out, extent);
   putCells(out, book, sst, sink);
   {
     Bytes d;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
 #include "datalog/xls/Biff8Writer.h"
 #include "datalog/xls/ColumnWidth.h"
@@ -16,6 +17,38 @@
 #include "datalog/xls/Utf8.h"
 
 namespace kestrav::datalog::xls {
+
+void RowValues::clear() {
+  cells_.clear();
+  texts_.clear();
+  numbers_.clear();
+}
+
+Cell* RowValues::cell(int column) {
+  if (column < 0 || column >= Workbook::kMaxColumns) return nullptr;
+  if (static_cast<std::size_t>(column) >= cells_.size()) cells_.resize(static_cast<std::size_t>(column) + 1);
+  return &cells_[static_cast<std::size_t>(column)];
+}
+
+void RowValues::setText(int column, std::string text) {
+  Cell* c = cell(column);
+  if (!c) return;
+  if (text.empty()) {
+    *c = Cell{};
+    return;
+  }
+  c->kind = Cell::Kind::Text;
+  c->value = static_cast<std::uint32_t>(texts_.size());
+  texts_.push_back(std::move(text));
+}
+
+void RowValues::setNumber(int column, double value) {
+  Cell* c = cell(column);
+  if (!c) return;
+  c->kind = Cell::Kind::Number;
+  c->value = static_cast<std::uint32_t>(numbers_.size());
+  numbers_.push_back(value);
+}
 
 Workbook::Workbook(std::string sheetName) : sheetName_(std::move(sheetName)) {
   if (sheetName_.empty()) sheetName_ = "Sheet1";
@@ -65,6 +98,44 @@ void Workbook::addFormat(int row1, int column1, int row2, int column2, std::uint
     for (int c = std::max(column1, 0); c <= std::min(column2, kMaxColumns - 1); ++c) cell(r, c)->format |= bits;
 }
 
+void Workbook::setRowSource(int first, int count, RowSource source) {
+  sourceFirst_ = std::clamp(first, 0, kMaxRows);
+  sourceCount_ = std::clamp(count, 0, kMaxRows - sourceFirst_);
+  source_ = std::move(source);
+  if (!source_) sourceCount_ = 0;
+}
+
+int Workbook::rowCount() const {
+  return std::max(static_cast<int>(rows_.size()), sourceCount_ > 0 ? sourceFirst_ + sourceCount_ : 0);
+}
+
+void Workbook::visitRows(const std::function<void(int row, const RowView& view)>& visit) const {
+  static const std::vector<Cell> kNoCells;
+  RowView stored;
+  stored.bookTexts_ = &texts_;
+  stored.numbers_ = &numbers_;
+  RowValues values;
+  RowView formed;
+  formed.cells_ = &values.cells_;
+  formed.rowTexts_ = &values.texts_;
+  formed.numbers_ = &values.numbers_;
+  const int count = rowCount();
+  for (int r = 0; r < count; ++r) {
+    const std::vector<Cell>& cells = r < static_cast<int>(rows_.size()) ? rows_[static_cast<std::size_t>(r)] : kNoCells;
+    if (r < sourceFirst_ || r >= sourceFirst_ + sourceCount_) {
+      stored.cells_ = &cells;
+      visit(r, stored);
+      continue;
+    }
+    values.clear();
+    source_(r - sourceFirst_, values);
+    // The row's formats lie on the formed values, and on blank cells past them.
+    if (values.cells_.size() < cells.size()) values.cells_.resize(cells.size());
+    for (std::size_t c = 0; c < cells.size(); ++c) values.cells_[c].format |= cells[c].format;
+    visit(r, formed);
+  }
+}
+
 void Workbook::autoFitColumns(int first, int last) {
   first = std::max(first, 0);
   last = std::min(last, kMaxColumns - 1);
@@ -72,27 +143,29 @@ void Workbook::autoFitColumns(int first, int last) {
   if (widths_.size() <= static_cast<std::size_t>(last)) widths_.resize(static_cast<std::size_t>(last) + 1, 0);
   std::vector<double> widest(static_cast<std::size_t>(last - first + 1), 0.0);
   // Every text is measured once per font, however many cells show it.
-  std::vector<double> measured[2] = {std::vector<double>(texts_.size(), -1.0), std::vector<double>(texts_.size(), -1.0)};
+  std::unordered_map<std::string, double> measured[2];
   std::u16string shown;
-  for (const auto& cells : rows_) {
+  visitRows([&](int, const RowView& row) {
+    const auto& cells = row.cells();
     for (int c = first; c <= last && c < static_cast<int>(cells.size()); ++c) {
       const Cell& cell = cells[static_cast<std::size_t>(c)];
       if (cell.kind == Cell::Kind::Blank) continue;
       double& w = widest[static_cast<std::size_t>(c - first)];
+      const bool bold = (cell.format & kBold) != 0;
       if (cell.kind == Cell::Kind::Text) {
-        const bool bold = (cell.format & kBold) != 0;
-        double& m = measured[bold ? 1 : 0][cell.value];
-        if (m < 0) m = textWidth(utf16FromUtf8(texts_[cell.value]), bold);
-        w = std::max(w, m);
-        continue;
+        const std::string& text = row.text(cell);
+        auto& cache = measured[bold ? 1 : 0];
+        auto it = cache.find(text);
+        if (it == cache.end()) it = cache.emplace(text, textWidth(utf16FromUtf8(text), bold)).first;
+        w = std::max(w, it->second);
       } else {
         char buf[32];
-        std::snprintf(buf, sizeof buf, "%.10g", numbers_[cell.value]);
+        std::snprintf(buf, sizeof buf, "%.10g", row.number(cell));
         shown.assign(buf, buf + std::strlen(buf));
+        w = std::max(w, textWidth(shown, bold));
       }
-      w = std::max(w, textWidth(shown, (cell.format & kBold) != 0));
     }
-  }
+  });
   for (int c = first; c <= last; ++c) {
     const double w = widest[static_cast<std::size_t>(c - first)];
     if (w > 0) widths_[static_cast<std::size_t>(c)] = columnWidthFor(w);

@@ -1,11 +1,17 @@
 #pragma once
-// A workbook of one worksheet, built in memory and written in one go as an
-// Excel 97-2003 file (.xls). Rows and columns count from 0 (A1 is 0, 0).
-// Formats work like a spreadsheet's range formats: they stay on a cell when
-// a value is written later, and they can lie on cells without a value.
+// A workbook of one worksheet, written in one go as an Excel 97-2003 file
+// (.xls). Rows and columns count from 0 (A1 is 0, 0). Formats work like a
+// spreadsheet's range formats: they stay on a cell when a value is written
+// later, and they can lie on cells without a value.
+//
+// Most cells are held in memory; a long block of rows can instead come from
+// a row source that forms each row's values when the rows are read (to fit
+// the columns and to write the file), so a sheet of millions of cells never
+// has them all in memory at once.
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -30,6 +36,44 @@ struct Cell {
   std::uint32_t value = 0;  // index of the text (Workbook::text) or the number (Workbook::number)
 };
 
+// The values of one row as a row source forms them, by column from 0. An
+// empty text leaves its cell blank; columns set to nothing are holes.
+class RowValues {
+ public:
+  void clear();
+  void setText(int column, std::string text);
+  void setNumber(int column, double value);
+
+  const std::vector<Cell>& cells() const { return cells_; }
+
+ private:
+  friend class Workbook;
+  Cell* cell(int column);
+
+  std::vector<Cell> cells_;
+  std::vector<std::string> texts_;  // by Cell::value, for this row only
+  std::vector<double> numbers_;
+};
+
+// Row `index` (0 for the block's first row) of a block of rows.
+using RowSource = std::function<void(int index, RowValues& values)>;
+
+// One row as the readers of the workbook see it: its cells, with their
+// texts and numbers.
+class RowView {
+ public:
+  const std::vector<Cell>& cells() const { return *cells_; }
+  const std::string& text(const Cell& c) const { return rowTexts_ ? (*rowTexts_)[c.value] : (*bookTexts_)[c.value]; }
+  double number(const Cell& c) const { return (*numbers_)[c.value]; }
+
+ private:
+  friend class Workbook;
+  const std::vector<Cell>* cells_ = nullptr;
+  const std::deque<std::string>* bookTexts_ = nullptr;
+  const std::vector<std::string>* rowTexts_ = nullptr;
+  const std::vector<double>* numbers_ = nullptr;
+};
+
 class Workbook {
  public:
   static constexpr int kMaxRows = 65536;
@@ -47,24 +91,28 @@ class Workbook {
   // Adds format attributes to every cell of the rectangle (corners included).
   void addFormat(int row1, int column1, int row2, int column2, std::uint8_t bits);
 
+  // Rows first..first+count-1 take their values from `source`, which is
+  // called again for each row every time the rows are read: it must form
+  // the same values each time and outlive the workbook's last read. Formats
+  // added to those rows apply; values set there with setText or setNumber
+  // are not shown. Rows past the sheet's limit are left out.
+  void setRowSource(int first, int count, RowSource source);
+
   // Fits the width of columns first..last to what they hold now: the widest
   // text or number of the column, in its cell's font. Columns without
   // content keep the default width. Later writes do not refit.
   void autoFitColumns(int first, int last);
 
-  // Rows that hold at least one cell (with a value or a format).
-  int rowCount() const { return static_cast<int>(rows_.size()); }
-  const std::vector<Cell>& row(int r) const { return rows_[static_cast<std::size_t>(r)]; }
+  // Rows up to the last that holds a cell (with a value or a format).
+  int rowCount() const;
+  // Calls `visit` with every row from 0 to rowCount() - 1, in order; the
+  // view is valid during the call only.
+  void visitRows(const std::function<void(int row, const RowView& view)>& visit) const;
   // Width of a column in 1/256 of a digit's width, or 0 for the default.
   std::uint16_t columnWidth(int column) const {
     return column < static_cast<int>(widths_.size()) ? widths_[static_cast<std::size_t>(column)] : 0;
   }
   int widthCount() const { return static_cast<int>(widths_.size()); }
-  // The texts the cells name, UTF-8, by index.
-  const std::string& text(std::uint32_t index) const { return texts_[index]; }
-  std::size_t textCount() const { return texts_.size(); }
-  double number(std::uint32_t index) const { return numbers_[index]; }
-
   // The whole file, as save() writes it.
   std::vector<std::uint8_t> fileBytes() const;
 
@@ -84,6 +132,10 @@ class Workbook {
   std::deque<std::string> texts_;  // a deque: the index below points into it
   std::unordered_map<std::string_view, std::uint32_t> textIndex_;
   std::vector<double> numbers_;
+
+  int sourceFirst_ = 0;
+  int sourceCount_ = 0;
+  RowSource source_;
 };
 
 }  // namespace kestrav::datalog::xls
