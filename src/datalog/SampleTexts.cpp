@@ -21,11 +21,16 @@ int voltIndex(int column) {
   return -1;
 }
 
-// "3.604" from 3604, "-0.012" from -12.
-std::string milliText(int milli) {
+// "3.604" from 3604, "-0.012" from -12; `lead` goes before the text. Formed
+// in place: an export forms millions of these.
+std::string milliText(int milli, const char* lead = "") {
   const int whole = std::abs(milli) / 1000, part = std::abs(milli) % 1000;
-  std::string t = milli < 0 ? "-" : "";
-  t += std::to_string(whole);
+  char digits[8];
+  int n = 0;
+  for (int w = whole; n == 0 || w > 0; w /= 10) digits[n++] = static_cast<char>('0' + w % 10);
+  std::string t(lead);
+  if (milli < 0) t += '-';
+  while (n > 0) t += digits[--n];
   t += '.';
   t += static_cast<char>('0' + part / 100);
   t += static_cast<char>('0' + part / 10 % 10);
@@ -152,8 +157,7 @@ std::string SampleTexts::at(int board, int column, int point) const {
   }
   const int v = voltIndex(column);
   if (v < 0) return {};
-  const std::string text = milliText(s->milli[static_cast<std::size_t>(v)]);
-  return column >= kFirstTemperatureColumn ? " " + text : text;
+  return milliText(s->milli[static_cast<std::size_t>(v)], column >= kFirstTemperatureColumn ? " " : "");
 }
 
 }  // namespace kestrav::datalog
