@@ -280,5 +280,23 @@ TEST(XlsRowSource, FormsTheSameFileAsCellsHeldInMemory) {
   }
 }
 
+// A source whose values change from one reading to the next (its data
+// changed while the file was written) still gives a whole file: texts the
+// shared string table does not hold are left blank.
+TEST_F(XlsWriter, ChangingRowSourceLeavesUnknownTextsBlank) {
+  Workbook book("Sheet1");
+  int reads = 0;
+  book.setRowSource(0, 3, [&](int i, RowValues& row) {
+    if (i == 0) ++reads;
+    row.setText(0, "kept");
+    row.setText(1, "read " + std::to_string(reads));
+  });
+  book.addFormat(0, 1, 2, 1, kBold);
+  const ReadBack r = saveAndRead(book);
+  EXPECT_EQ(r.at(2, 0).value, "kept");
+  EXPECT_EQ(r.at(2, 1).type, 6);  // blank, with its format
+  EXPECT_EQ(r.at(2, 1).bold, 1);
+}
+
 }  // namespace
 }  // namespace kestrav::datalog::xls

@@ -173,7 +173,11 @@ struct SharedStrings {
     const auto [it, added] = index.try_emplace(text, static_cast<std::uint32_t>(order.size()));
     if (added) order.push_back(&it->first);
   }
-  std::uint32_t of(const std::string& text) const { return index.find(text)->second; }
+  static constexpr std::uint32_t kUnknown = 0xFFFFFFFFu;
+  std::uint32_t of(const std::string& text) const {
+    const auto it = index.find(text);
+    return it == index.end() ? kUnknown : it->second;
+  }
 };
 
 // Where the sheet's cells lie, as the DIMENSIONS record gives it.
@@ -297,7 +301,12 @@ void putCells(Bytes& out, const Workbook& book, const SharedStrings& sst, const 
     for (std::size_t c = 0; c < cells.size(); ++c) {
       const Cell& cell = cells[c];
       const unsigned xf = cellXf(cell.format);
-      switch (cell.kind) {
+      const std::uint32_t text = cell.kind == Cell::Kind::Text ? sst.of(row.text(cell)) : SharedStrings::kUnknown;
+      // A row source that forms a text it did not form for the table (its
+      // data changed in between) leaves the cell blank rather than naming
+      // a string that is not there.
+      const Cell::Kind kind = cell.kind == Cell::Kind::Text && text == SharedStrings::kUnknown ? Cell::Kind::Blank : cell.kind;
+      switch (kind) {
         case Cell::Kind::Blank:
           if (!cell.format) break;  // a hole in the row, nothing to store
           putU16(out, kBlank);
@@ -312,7 +321,7 @@ void putCells(Bytes& out, const Workbook& book, const SharedStrings& sst, const 
           putU16(out, static_cast<unsigned>(r));
           putU16(out, static_cast<unsigned>(c));
           putU16(out, xf);
-          putU32(out, sst.of(row.text(cell)));
+          putU32(out, text);
           break;
         case Cell::Kind::Number:
           putU16(out, kNumber);
