@@ -21,10 +21,8 @@ constexpr int kWriteConfigButton = 5;
 constexpr float kVoltsPerCode = 0.024f;
 constexpr float kHighestVolts = 6.12f;  // code 255
 
-// Nearest code, halves to the even neighbour (the default rounding mode).
-int toCode(float quotient) { return static_cast<int>(std::nearbyint(quotient)); }
-
-bool outOfRange(float volts) { return volts < 0.0f || volts > kHighestVolts; }
+// Written so that a NaN (from a script, never from a box) is out of range too.
+bool outOfRange(float volts) { return !(volts >= 0.0f && volts <= kHighestVolts); }
 
 void complain(Monitor& m, const char* text) {
   m.desktop.messageBox(text, context::kDefaultMessageTitle, context::MessageButtons::OK, context::MessageIcon::Exclamation,
@@ -54,6 +52,17 @@ void trimBox(context::Control& box) {
 }
 
 }  // namespace
+
+int thresholdCode(float volts) { return static_cast<int>(std::nearbyint(volts / kVoltsPerCode)); }
+
+const char* thresholdPairFault(float vuv, float vov) {
+  if (outOfRange(vuv) || outOfRange(vov)) return kThresholdRangeMessage;
+  // Judged on the codes that would be stored: 4.19 V against 4.200 V is
+  // below in volts but rounds to the same code, and the chip would then get
+  // equal thresholds.
+  if (thresholdCode(vuv) >= thresholdCode(vov)) return kThresholdOrderMessage;
+  return nullptr;
+}
 
 float leadingNumber(std::string_view text) {
   std::size_t i = 0;
@@ -123,21 +132,14 @@ int NUMERIC_KEYfilter(Monitor& m, context::Control& box, int keyAscii) {
 
 void Text2_LostFocus(Monitor& m, int index) {
   state::BoardStack& s = m.stack;
-  float u = leadingNumber(m.ui.Text2[0].text());
-  float o = leadingNumber(m.ui.Text2[1].text());
-  if (outOfRange(u) || outOfRange(o)) {
-    complain(m, kThresholdRangeMessage);
+  const float u = leadingNumber(m.ui.Text2[0].text());
+  const float o = leadingNumber(m.ui.Text2[1].text());
+  if (const char* fault = thresholdPairFault(u, o)) {
+    complain(m, fault);
   } else {
-    u = u / kVoltsPerCode;
-    o = o / kVoltsPerCode;
-    // Judged on the codes that would be stored: 4.19 V against 4.200 V is
-    // below in volts but rounds to the same code, and the chip would then
-    // get equal thresholds.
-    const int uvCode = toCode(u);
-    const int ovCode = toCode(o);
-    if (uvCode >= ovCode) {
-      complain(m, kThresholdOrderMessage);
-    } else if (index == 0 || index == 1) {
+    const int uvCode = thresholdCode(u);
+    const int ovCode = thresholdCode(o);
+    if (index == 0 || index == 1) {
       const bool global = m.ui.Option1[1].value() != 0;
       const bool perBoard = m.ui.Option1[0].value() != 0;
       const int first = perBoard ? s.BRDnumber : 0;

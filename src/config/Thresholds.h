@@ -24,6 +24,16 @@ void Command2_Click(Monitor& m, int index);  // 0 VUV down, 1 VUV up, 2 VOV down
 // Writes CFGRset[4], [5] from the codes and shows both thresholds in volts.
 void DISPLAY_VUV_VOV(Monitor& m);
 
+// The code a box keeps for `volts`: the nearest 0.024 V step, halves to the
+// even neighbour (the default rounding mode), in single precision as the
+// codes were always computed. For volts within 0.000-6.120 V only.
+int thresholdCode(float volts);
+// Why the boxes refuse the pair: the window's message (range first, then
+// order), or nullptr when both are within 0.000-6.120 V and VUV's code is
+// below VOV's. Every way into the thresholds (the boxes, the command
+// lines, scripts, configuration files) judges a pair by this one rule.
+const char* thresholdPairFault(float vuv, float vov);
+
 // The number a box's text starts with ("4.2V " -> 4.2, "-1.5" -> -1.5);
 // no number at the start, or an empty text, gives 0.
 float leadingNumber(std::string_view text);

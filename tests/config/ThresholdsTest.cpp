@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -213,6 +214,21 @@ TEST(LeadingNumber, ReadsTheNumberATextStartsWith) {
   EXPECT_FLOAT_EQ(leadingNumber("1.2.3"), 1.2f);
   EXPECT_FLOAT_EQ(leadingNumber("12"), 12.0f);
   for (const char* none : {"", "-", ".", "V", "abc", " "}) EXPECT_EQ(leadingNumber(none), 0.0f) << none;
+}
+
+TEST(ThresholdPair, JudgedOnTheCodesTheBoxesWouldKeep) {
+  EXPECT_EQ(thresholdPairFault(3.1f, 4.2f), nullptr);
+  EXPECT_EQ(thresholdPairFault(0.0f, 6.12f), nullptr);
+  EXPECT_STREQ(thresholdPairFault(3.001f, 3.002f), "VUV must be less than VOV");  // both code 125
+  EXPECT_STREQ(thresholdPairFault(4.2f, 3.1f), "VUV must be less than VOV");
+  EXPECT_STREQ(thresholdPairFault(3.1f, 7.0f), "Only Enter Values Between 0.000V and 6.120V.");
+  EXPECT_STREQ(thresholdPairFault(-0.001f, 4.2f), "Only Enter Values Between 0.000V and 6.120V.");
+  EXPECT_STREQ(thresholdPairFault(std::nanf(""), 4.2f), "Only Enter Values Between 0.000V and 6.120V.");
+  EXPECT_STREQ(thresholdPairFault(3.1f, std::numeric_limits<float>::infinity()),
+               "Only Enter Values Between 0.000V and 6.120V.");
+  EXPECT_EQ(thresholdCode(0.3f), 12) << "12.5 steps round to the even code";
+  EXPECT_EQ(thresholdCode(0.18f), 8) << "7.5 steps round to the even code";
+  EXPECT_EQ(thresholdCode(6.12f), 255);
 }
 
 }  // namespace
