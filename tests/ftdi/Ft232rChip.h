@@ -68,6 +68,10 @@ class Ft232rChip {
   // transfer is complete (it ended with a short packet, or its buffer is full).
   bool fill(InTransfer& t, Time now);
 
+  // The bridge's time from a frame's last character to its first answer
+  // character (none by default).
+  void setAnswerDelay(Clock::duration d) { answerDelay_ = d; }
+
   // Everything recorded so far.
   std::vector<ControlRequest> requests() const { return requests_; }
   std::string written() const { return written_; }  // every byte the host wrote, in order
@@ -101,6 +105,7 @@ class Ft232rChip {
   int latencyMs_ = 16;
   std::uint16_t lineSettings_ = 0x0008;
   std::uint16_t flowControl_ = 0;
+  Clock::duration answerDelay_{};
   Time toBridgeFree_{};    // when the line to the bridge is next free
   Time fromBridgeFree_{};  // when the line from the bridge is next free
   std::deque<Arrival> toHost_;  // characters in (or on their way into) the receive buffer

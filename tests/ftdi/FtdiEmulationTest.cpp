@@ -172,6 +172,100 @@ TEST_F(FtdiEmulation, AVanishedDeviceEndsEveryTransactionQuicklyWithNothing) {
   EXPECT_LT(Clock::now() - start, 1s);
 }
 
+// What each wait of a transaction protects against, and that a
+// transaction which heard its whole answer leaves nothing to wait for.
+
+// A transaction on the port as BridgeLink runs one; the reply.
+std::string transact(FtdiPort& port, const std::string& command, std::size_t count, int readMs = 1000) {
+  port.open();
+  port.setTimeouts(readMs, 1000);
+  port.write(command);
+  std::string reply(count, '\0');
+  reply.resize(port.read(reply.data(), count));
+  port.close();
+  return reply;
+}
+
+// 100 "R" tokens: 204 characters come back, 18 ms of them at 115200 Bd.
+const std::string kLongAnswer = "MSxT81T04" + std::string(100, 'R') + "X";
+
+TEST_F(FtdiEmulation, AnAnswerThatCameAfterAReadGaveUpNeverOpensTheNextReply) {
+  EmulatedFtdi chip;
+  chip.withChip([](Ft232rChip& c) { c.setAnswerDelay(4ms); });  // a bridge slow to answer
+  FtdiPort port;
+  transact(port, kReadCells, 42, 0);  // gives up as the command has left the chip
+  const std::string reply = transact(port, kReadConfig, 18);
+  EXPECT_EQ(reply.substr(0, 4), "FFFF") << reply;
+  EXPECT_TRUE(pecMatches(reply)) << reply;
+}
+
+TEST_F(FtdiEmulation, MoreThanAskedForNeverOpensTheNextReply) {
+  EmulatedFtdi chip;
+  FtdiPort port;
+  port.open();
+  port.setTimeouts(1000, 1000);
+  port.write(kLongAnswer);
+  std::this_thread::sleep_for(12ms);  // the answer has begun: its first packet holds more than 4
+  char first[4];
+  EXPECT_EQ(port.read(first, sizeof first), 4u);  // the rest still comes
+  port.close();
+  const std::string reply = transact(port, kReadConfig, 18);
+  EXPECT_EQ(reply.substr(0, 4), "FFFF") << reply;
+  EXPECT_TRUE(pecMatches(reply)) << reply;
+}
+
+TEST_F(FtdiEmulation, AnAnswerOnTheLineWhenTheDeviceIsClaimedNeverOpensTheFirstReply) {
+  EmulatedFtdi chip;
+  {
+    FtdiPort before;  // a program that wrote and went
+    before.open();
+    before.setTimeouts(1000, 1000);
+    before.write(kLongAnswer);
+  }
+  FtdiPort port;
+  const std::string reply = transact(port, kReadConfig, 18);
+  EXPECT_EQ(reply.substr(0, 4), "FFFF") << reply;
+  EXPECT_TRUE(pecMatches(reply)) << reply;
+}
+
+TEST_F(FtdiEmulation, AfterAWholeAnswerTheNextTransactionOnlyPurges) {
+  EmulatedFtdi chip;
+  FtdiPort port;
+  ASSERT_EQ(transact(port, kReadConfig, 18).size(), 18u);
+  ASSERT_EQ(transact(port, kStartCells, 0).size(), 0u);  // a start: nothing to hear
+  const auto [packets, requests] =
+      chip.withChip([](Ft232rChip& c) { return std::pair(c.packets().size(), c.requests().size()); });
+  port.open();
+  chip.withChip([&](Ft232rChip& c) {
+    EXPECT_EQ(c.packets().size(), packets) << "nothing read before the command";
+    ASSERT_EQ(c.requests().size(), requests + 1);
+    EXPECT_EQ(c.requests().back().request, 0x00);  // the purge of the receive side
+    EXPECT_EQ(c.requests().back().value, 2);
+  });
+}
+
+TEST_F(FtdiEmulation, AReadThatRunsToItsDeadlineKeepsTheDevice) {
+  EmulatedFtdi chip;
+  BridgeLink link(std::make_unique<FtdiPort>());
+  for (int i = 0; i < 3; ++i) link.identify();  // each waits out its time-out
+  ASSERT_EQ(link.read(ReadCommand::RDCFG, kReadConfig), 18u);
+  int resets = 0;
+  for (const auto& r : chip.withChip([](Ft232rChip& c) { return c.requests(); }))
+    resets += r.request == 0x00 && r.value == 0;
+  EXPECT_EQ(resets, 1) << "claimed once, never released and claimed again";
+}
+
+TEST_F(FtdiEmulation, TheReadTimeOutCountsFromWhenTheCommandLeftTheChip) {
+  EmulatedFtdi chip;
+  chip.withChip([](Ft232rChip& c) { c.setAnswerDelay(15ms); });
+  FtdiPort port(9600);
+  // 29 characters take 30 ms to leave the chip; the answer begins 15 ms
+  // later, well inside a 30 ms time-out counted from there.
+  const std::string reply = transact(port, kReadCells, 42, 30);
+  EXPECT_EQ(reply.size(), 42u);
+  EXPECT_TRUE(pecMatches(reply)) << reply;
+}
+
 std::string readText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;

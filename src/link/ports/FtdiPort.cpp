@@ -4,27 +4,28 @@
 #include <libusb.h>
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
-#include <thread>
 
 namespace kestrav::link {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr int kFtdiVendor = 0x0403;
 // The chip holds back a short reply until its latency timer runs out
 // (16 ms out of the box); 2 ms lets a nine-character reply come back at once.
 constexpr unsigned char kLatencyMs = 2;
-// Silence that tells the bridge has finished answering an earlier command:
-// longer than the latency timer, so a held-back answer cannot slip through.
+// Silence that tells the bridge has finished answering: longer than the
+// latency timer, so a held-back answer cannot pass for silence.
 constexpr int kQuietMs = 5;
+// The chip answers every bulk read within one latency period, with status
+// bytes alone if nothing waits. A USB transfer is given this much beyond
+// the read's own deadline, so that it never runs out before the chip's
+// answer: a transfer that still times out means the chip stopped answering.
+constexpr int kUsbSlackMs = 10 * kLatencyMs;
 
-int remainingMs(Clock::time_point deadline) {
-  const auto left = deadline - Clock::now();
-  if (left <= Clock::duration::zero()) return 0;
+int remainingMs(FtdiPort::Clock::time_point deadline) {
+  const auto left = deadline - FtdiPort::Clock::now();
+  if (left <= FtdiPort::Clock::duration::zero()) return 0;
   return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
 }
 
@@ -69,6 +70,9 @@ bool FtdiPort::connect() {
             ftdi_set_latency_timer(ctx_, kLatencyMs) == 0;
   // Some failed opens leave the USB handle open; release it in every case.
   if (!opened_) ftdi_usb_close(ctx_);
+  // The bridge may be in the middle of an answer to whoever had it before.
+  settled_ = false;
+  lineFreeAt_ = Clock::now();
   return opened_;
 }
 
@@ -77,31 +81,39 @@ void FtdiPort::disconnect() {
   opened_ = false;
 }
 
-bool FtdiPort::discardInput() {
-  // Only the receive side is purged: the previous command may still be
-  // leaving the chip. The flush also proves the device is still there.
-  if (ftdi_tciflush(ctx_) != 0) return false;
-  // The bridge may still be answering the "T" tokens of the previous
-  // (write-only) command: read until the line has been quiet for a while,
-  // a bounded amount so that a chattering device cannot stall open().
+bool FtdiPort::waitForQuiet() {
+  // Read until the line has been quiet for a while, a bounded number of
+  // times so that a chattering device cannot stall open(). Every read waits
+  // for the chip's next packet, which comes within a latency period.
   unsigned char scratch[256];
   for (int i = 0; i < 16; ++i) {
     const auto quietUntil = Clock::now() + std::chrono::milliseconds(kQuietMs);
     int n = 0;
     while (n == 0 && Clock::now() < quietUntil) {
-      ctx_->usb_read_timeout = kQuietMs;
+      ctx_->usb_read_timeout = kQuietMs + kUsbSlackMs;
       n = ftdi_read_data(ctx_, scratch, sizeof scratch);
       if (n < 0) return false;
-      if (n == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    if (n == 0) return true;
+    if (n == 0) break;
   }
+  settled_ = true;
   return true;
+}
+
+bool FtdiPort::discardInput() {
+  // Only the receive side is purged: the previous command may still be
+  // leaving the chip. The flush also proves the device is still there.
+  if (ftdi_tciflush(ctx_) != 0) return false;
+  // Characters still on their way in arrive after the purge: wait them out,
+  // unless the last transaction heard its whole answer, or its read heard
+  // nothing for long enough (see read()).
+  return settled_ || waitForQuiet();
 }
 
 void FtdiPort::open() {
   if (opened_ && !discardInput()) disconnect();  // unplugged since the last transaction
   if (!opened_ && connect() && !discardInput()) disconnect();
+  wroteSinceRead_ = false;
 }
 
 void FtdiPort::setTimeouts(int readMs, int writeMs) {
@@ -119,37 +131,55 @@ void FtdiPort::write(std::string_view bytes) {
     return;
   }
   // The USB transfer ends when the chip has taken the bytes, not when they
-  // have left it: wait out their time on the line (ten bits a character),
-  // so that the bridge answers while this transaction still listens.
+  // have left it: they take their time on the line (ten bits a character)
+  // after whatever the chip is still sending.
   const auto onTheLine = std::chrono::microseconds(static_cast<long long>(size) * 10 * 1000000 / baud_);
-  std::this_thread::sleep_for(std::min<std::chrono::microseconds>(onTheLine, std::chrono::milliseconds(writeTimeoutMs_)));
+  lineFreeAt_ = std::max(lineFreeAt_, Clock::now()) + onTheLine;
+  wroteSinceRead_ = true;
 }
 
 std::size_t FtdiPort::read(char* buffer, std::size_t count) {
+  wroteSinceRead_ = false;
   if (!opened_ || count == 0) return 0;
-  // ftdi_read_data hands back what the chip has so far, often nothing, so
-  // it is called again until the reply is complete or the one deadline of
-  // the whole read has passed.
-  const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeoutMs_);
+  // The read time-out counts from when the command has left the chip, so
+  // that a slow line does not eat into the bridge's time to answer.
+  // ftdi_read_data hands back what the chip has so far, often nothing; it
+  // is called again until the reply is complete or the deadline has passed.
+  // Each call waits for the chip's next packet, so the loop never spins.
+  const auto start = Clock::now();
+  const auto deadline = std::max(start, lineFreeAt_) + std::chrono::milliseconds(readTimeoutMs_);
+  auto heard = start;
   auto* out = reinterpret_cast<unsigned char*>(buffer);
   std::size_t got = 0;
   for (;;) {
     const int left = remainingMs(deadline);
-    ctx_->usb_read_timeout = std::max(left, 1);  // no single USB transfer outlives the deadline
+    ctx_->usb_read_timeout = left + kUsbSlackMs;
     const int want = static_cast<int>(std::min<std::size_t>(count - got, INT_MAX));
     const int n = ftdi_read_data(ctx_, out + got, want);
+    if (n == LIBUSB_ERROR_TIMEOUT) break;  // the chip is silent; open() finds out whether it is gone
     if (n < 0) {
       disconnect();
       break;
     }
+    if (n > 0) heard = Clock::now();
     got += static_cast<std::size_t>(n);
     if (got >= count || left == 0) break;
-    if (n == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+  // A reply that came whole leaves nothing behind on the line. One that did
+  // not may still be arriving, unless nothing came for longer than the chip
+  // holds a short reply plus the quiet that tells the bridge is done.
+  // (The bridge answers two characters for each "T" and "R" token, and the
+  // link asks for exactly that; more than asked, still in libftdi's buffer,
+  // means a bridge that answers otherwise.)
+  settled_ = (got >= count && ctx_->readbuffer_remaining == 0) ||
+             Clock::now() - heard >= std::chrono::milliseconds(kLatencyMs + kQuietMs);
   return got;
 }
 
-// The device stays claimed between transactions (see the header).
-void FtdiPort::close() {}
+// The device stays claimed between transactions (see the header). A
+// command that reads nothing (a start, a poll) is answered with nothing.
+void FtdiPort::close() {
+  if (wroteSinceRead_) settled_ = true;
+}
 
 }  // namespace kestrav::link
