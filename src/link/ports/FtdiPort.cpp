@@ -84,19 +84,25 @@ void FtdiPort::disconnect() {
 bool FtdiPort::waitForQuiet() {
   // Read until the line has been quiet for a while, a bounded number of
   // times so that a chattering device cannot stall open(). Every read waits
-  // for the chip's next packet, which comes within a latency period.
+  // for the chip's next packet, which comes within a latency period. Quiet
+  // is proven by an empty packet asked for kQuietMs after the last
+  // character, not by the time the host took to get round to asking.
   unsigned char scratch[256];
   for (int i = 0; i < 16; ++i) {
-    const auto quietUntil = Clock::now() + std::chrono::milliseconds(kQuietMs);
-    int n = 0;
-    while (n == 0 && Clock::now() < quietUntil) {
+    const auto heard = Clock::now();
+    for (;;) {
+      const auto asked = Clock::now();
       ctx_->usb_read_timeout = kQuietMs + kUsbSlackMs;
-      n = ftdi_read_data(ctx_, scratch, sizeof scratch);
+      const int n = ftdi_read_data(ctx_, scratch, sizeof scratch);
       if (n < 0) return false;
+      if (n > 0) break;
+      if (asked - heard >= std::chrono::milliseconds(kQuietMs)) {
+        settled_ = true;
+        return true;
+      }
     }
-    if (n == 0) break;
   }
-  settled_ = true;
+  settled_ = true;  // a chattering device: give up waiting
   return true;
 }
 
@@ -148,31 +154,37 @@ std::size_t FtdiPort::read(char* buffer, std::size_t count) {
   // Each call waits for the chip's next packet, so the loop never spins.
   const auto start = Clock::now();
   const auto deadline = std::max(start, lineFreeAt_) + std::chrono::milliseconds(readTimeoutMs_);
-  auto heard = start;
+  auto heard = start;        // the last character, or the start
+  auto quietAsked = start;   // when the last empty packet was asked for
   auto* out = reinterpret_cast<unsigned char*>(buffer);
   std::size_t got = 0;
   for (;;) {
     const int left = remainingMs(deadline);
     ctx_->usb_read_timeout = left + kUsbSlackMs;
     const int want = static_cast<int>(std::min<std::size_t>(count - got, INT_MAX));
+    const auto asked = Clock::now();
     const int n = ftdi_read_data(ctx_, out + got, want);
     if (n == LIBUSB_ERROR_TIMEOUT) break;  // the chip is silent; open() finds out whether it is gone
     if (n < 0) {
       disconnect();
       break;
     }
-    if (n > 0) heard = Clock::now();
+    if (n > 0)
+      heard = Clock::now();
+    else
+      quietAsked = asked;
     got += static_cast<std::size_t>(n);
     if (got >= count || left == 0) break;
   }
   // A reply that came whole leaves nothing behind on the line. One that did
-  // not may still be arriving, unless nothing came for longer than the chip
-  // holds a short reply plus the quiet that tells the bridge is done.
-  // (The bridge answers two characters for each "T" and "R" token, and the
-  // link asks for exactly that; more than asked, still in libftdi's buffer,
-  // means a bridge that answers otherwise.)
+  // not may still be arriving, unless an empty packet was asked for longer
+  // after the last character than the chip holds a short reply plus the
+  // quiet that tells the bridge is done. (The bridge answers two characters
+  // for each "T" and "R" token, and the link asks for exactly that; more
+  // than asked, still in libftdi's buffer, means a bridge that answers
+  // otherwise.)
   settled_ = (got >= count && ctx_->readbuffer_remaining == 0) ||
-             Clock::now() - heard >= std::chrono::milliseconds(kLatencyMs + kQuietMs);
+             quietAsked - heard >= std::chrono::milliseconds(kLatencyMs + kQuietMs);
   return got;
 }
 
