@@ -111,8 +111,8 @@ bool FtdiPort::discardInput() {
   // leaving the chip. The flush also proves the device is still there.
   if (ftdi_tciflush(ctx_) != 0) return false;
   // Characters still on their way in arrive after the purge: wait them out,
-  // unless the last transaction heard its whole answer, or its read heard
-  // nothing for long enough (see read()).
+  // unless the last transaction asked for no answer, heard its whole
+  // answer, or heard nothing for long enough (see read() and close()).
   return settled_ || waitForQuiet();
 }
 
