@@ -268,8 +268,8 @@ Failure Session::prepared(int board, PreparedConfig& out) {
   const std::uint32_t mci = static_cast<std::uint32_t>(out.registers[2] >> 4) | (out.registers[3] << 4);
   out.discharge = static_cast<std::uint16_t>(dcc);
   out.mask = static_cast<std::uint16_t>(mci);
-  out.vuv = static_cast<float>(r.VUVcode * kVoltsPerThresholdCode);
-  out.vov = static_cast<float>(r.VOVcode * kVoltsPerThresholdCode);
+  out.vuv = r.VUVcode * kVoltsPerThresholdCode;
+  out.vov = r.VOVcode * kVoltsPerThresholdCode;
   return {};
 }
 
@@ -308,8 +308,8 @@ Failure Session::setMask(int board, std::uint16_t cells) {
 Failure Session::setThresholds(int board, std::optional<double> vuv, std::optional<double> vov) {
   if (Failure f = selectBoard(board)) return f;
   const state::BoardRecord& r = m_.stack.board[board];
-  const float u = vuv ? static_cast<float>(*vuv) : static_cast<float>(r.VUVcode * kVoltsPerThresholdCode);
-  const float o = vov ? static_cast<float>(*vov) : static_cast<float>(r.VOVcode * kVoltsPerThresholdCode);
+  const float u = vuv ? static_cast<float>(*vuv) : r.VUVcode * kVoltsPerThresholdCode;
+  const float o = vov ? static_cast<float>(*vov) : r.VOVcode * kVoltsPerThresholdCode;
   if (const char* fault = config::thresholdPairFault(u, o)) return failure(Fault::OutOfRange, fault);
   app::chooseThresholdScope(m_, false);
   app::enterThresholds(m_, u, o);
@@ -366,8 +366,8 @@ Failure Session::readConfig(int board, ConfigReading& out) {
     out.registers[k] = hexValue(r.CFGRread[k]);
     out.matchesPrepared = out.matchesPrepared && out.registers[k] == hexValue(r.CFGRset[k]);
   }
-  out.vuv = static_cast<float>(out.registers[4] * kVoltsPerThresholdCode);
-  out.vov = static_cast<float>(out.registers[5] * kVoltsPerThresholdCode);
+  out.vuv = out.registers[4] * kVoltsPerThresholdCode;
+  out.vov = out.registers[5] * kVoltsPerThresholdCode;
   out.pec = pecOf(m_, board, ReadCommand::RDCFG);
   return {};
 }
