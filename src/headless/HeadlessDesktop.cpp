@@ -1,5 +1,7 @@
 #include "headless/HeadlessDesktop.h"
 
+#include "app/UserSteps.h"
+
 namespace kestrav::headless {
 
 using context::MessageAnswer;
@@ -19,7 +21,8 @@ MessageAnswer HeadlessDesktop::messageBox(const std::string& text, const std::st
     if (icon == MessageIcon::Question && offersYes) return MessageAnswer::Yes;
     if (icon == MessageIcon::Information && buttons == MessageButtons::OK) return MessageAnswer::OK;
   }
-  console_.line(program_ + ": " + oneLine(text));
+  lastMessage_ = oneLine(text);
+  console_.line(program_ + ": " + lastMessage_);
   ++messagesShown_;
   if (!setup_) return defaultButton;
   switch (buttons) {
@@ -43,6 +46,14 @@ std::string HeadlessDesktop::inputBox(const std::string&, const std::string&, co
 std::optional<std::string> HeadlessDesktop::saveFileDialog(const std::string&, const std::string&) {
   if (!setup_) return std::nullopt;
   return setup_->workbook;
+}
+
+bool createSetup(context::Monitor& m, HeadlessDesktop& desktop, const std::string& workbook,
+                 const std::string& seconds) {
+  desktop.answerSetup(workbook, seconds);
+  const bool running = app::createSetup(m);
+  desktop.endSetup();
+  return running;
 }
 
 }  // namespace kestrav::headless

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "context/Desktop.h"
+#include "context/Monitor.h"
 #include "headless/Console.h"
 
 namespace kestrav::headless {
@@ -28,6 +29,8 @@ class HeadlessDesktop : public context::Desktop {
 
   // Message boxes shown on the console so far.
   int messagesShown() const { return messagesShown_; }
+  // The text of the last of them, on one line.
+  const std::string& lastMessage() const { return lastMessage_; }
 
   context::MessageAnswer messageBox(const std::string& text, const std::string& title,
                                     context::MessageButtons buttons, context::MessageIcon icon,
@@ -54,6 +57,12 @@ class HeadlessDesktop : public context::Desktop {
   std::string folder_;
   std::optional<SetupAnswers> setup_;
   int messagesShown_ = 0;
+  std::string lastMessage_;
 };
+
+// Datalog > Create New Setup, with `desktop` answering for `workbook` and
+// an interval of `seconds`. True when collection runs afterwards.
+bool createSetup(context::Monitor& m, HeadlessDesktop& desktop, const std::string& workbook,
+                 const std::string& seconds);
 
 }  // namespace kestrav::headless
