@@ -1,5 +1,6 @@
 #include "headless/UserSteps.h"
 
+#include "config/Thresholds.h"
 #include "measure/Dispatcher.h"
 
 namespace kestrav::headless {
@@ -34,13 +35,20 @@ void typeInto(context::Monitor& m, context::Control& box, const std::string& tex
 
 void chooseBoards(context::Monitor& m, int boards) { m.ui.Combo1.setListIndex(boards - 1); }
 
-void writeThresholds(context::Monitor& m, const std::string& vuv, const std::string& vov) {
+bool writeThresholds(context::Monitor& m, const std::string& vuv, const std::string& vov) {
   m.ui.Option1[kGlobalOption].setValue(1);
   typeInto(m, m.ui.Text2[kVovBox], vov);
   typeInto(m, m.ui.Text2[kVuvBox], vuv);
+  // A box that refused its value kept the code before: the chips would get
+  // a pair nobody asked for.
+  const int uvCode = config::thresholdCode(config::leadingNumber(vuv));
+  const int ovCode = config::thresholdCode(config::leadingNumber(vov));
+  for (int b = 0; b <= m.stack.CARDSTACK && b < state::kBoards; ++b)
+    if (m.stack.board[b].VUVcode != uvCode || m.stack.board[b].VOVcode != ovCode) return false;
   // An addressed write would reach the selected board only.
   m.ui.Check5[kWriteBroadcastBox].setValue(1);
   m.ui.Command1[kWriteConfigButton].raiseClick();
+  return true;
 }
 
 bool createSetup(context::Monitor& m, HeadlessDesktop& desktop, const std::string& workbook,

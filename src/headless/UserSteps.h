@@ -15,8 +15,9 @@ void chooseBoards(context::Monitor& m, int boards);
 
 // Global mode, then each threshold typed into its box and applied by Enter
 // (VOV first: VUV must stay below the VOV already stored), then WRITE CONFIG
-// as a broadcast, so that every chip of the stack gets them.
-void writeThresholds(context::Monitor& m, const std::string& vuv, const std::string& vov);
+// as a broadcast, so that every chip of the stack gets them. False, with
+// nothing written, when the boxes did not take both values.
+bool writeThresholds(context::Monitor& m, const std::string& vuv, const std::string& vov);
 
 // Datalog > Create New Setup, with the desktop answering for `workbook` and
 // an interval of `seconds`. True when collection runs afterwards.

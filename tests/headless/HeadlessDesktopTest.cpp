@@ -40,7 +40,7 @@ TEST(HeadlessSteps, BoardsThresholdsAndSetupGoThroughTheWindowsRoutines) {
   EXPECT_EQ(m.stack.CARDSTACK, 2);
   EXPECT_EQ(m.ui.Combo1.listIndex(), 2);
 
-  writeThresholds(m, "3.1", "4.2");
+  EXPECT_TRUE(writeThresholds(m, "3.1", "4.2"));
   for (int b = 0; b <= 2; ++b) {
     EXPECT_EQ(m.stack.board[b].VUVcode, 129) << b;
     EXPECT_EQ(m.stack.board[b].VOVcode, 175) << b;
@@ -72,7 +72,7 @@ TEST(HeadlessSteps, BoardsThresholdsAndSetupGoThroughTheWindowsRoutines) {
 
 TEST(HeadlessSteps, OtherMessagesBecomeOneLineEach) {
   HeadlessMonitor h;
-  writeThresholds(h.m, "4.2", "3.1");  // VOV first is stored; then VUV is not below it
+  EXPECT_FALSE(writeThresholds(h.m, "4.2", "3.1"));  // VOV first is stored; then VUV is not below it
   EXPECT_EQ(h.err.str(), "kestrav-log: VUV must be less than VOV\n");
   EXPECT_EQ(h.desktop.messageBox("The datalog could not be saved to the workbook\n\n/x/run.xls\n\nNo space", "t",
                                  context::MessageButtons::OK, context::MessageIcon::Exclamation,
@@ -82,6 +82,31 @@ TEST(HeadlessSteps, OtherMessagesBecomeOneLineEach) {
             "kestrav-log: VUV must be less than VOV\n"
             "kestrav-log: The datalog could not be saved to the workbook /x/run.xls No space\n");
   EXPECT_EQ(h.desktop.messagesShown(), 2);
+}
+
+struct WrittenStrings : link::TransactionObserver {
+  std::vector<std::string> written;
+  void transactionDone(const link::Transaction& t) override { written.push_back(t.written); }
+};
+
+// The boxes judge a pair on its codes: 3.001 V and 3.002 V are one code.
+// Nothing of a pair they refuse may reach the chips.
+TEST(HeadlessSteps, APairTheBoxesRefuseWritesNothing) {
+  HeadlessMonitor h;
+  context::Monitor& m = h.m;
+  chooseBoards(m, 2);
+  WrittenStrings link;
+  m.link.setObserver(&link);
+  EXPECT_FALSE(writeThresholds(m, "3.001", "3.002"));
+  EXPECT_EQ(h.err.str(), "kestrav-log: VUV must be less than VOV\n");
+  EXPECT_TRUE(link.written.empty());
+  EXPECT_FALSE(writeThresholds(m, "4.2", "3.1"));
+  EXPECT_TRUE(link.written.empty());
+
+  EXPECT_TRUE(writeThresholds(m, "3.1", "4.2"));
+  ASSERT_EQ(link.written.size(), 1u);
+  EXPECT_EQ(link.written[0].rfind("MSxT01S", 0), 0u) << link.written[0];  // the broadcast WRCFG
+  m.link.setObserver(nullptr);
 }
 
 // A set-up that refuses the interval asks for it again: the headless user
