@@ -222,6 +222,8 @@ TEST(Journal, AJournalOpenedAheadIsTakenOverByItsSetupOrDiscarded) {
   test::scriptAcceptedSetup(f.desktop, folder.file("run.xls"), "10");
   m.ui.mnuCreateNewSetup.raiseClick();
   ASSERT_EQ(m.stack.OnOff, 1);
+  EXPECT_TRUE(m.journal.isOpen()) << "the set-up keeps the journal made ahead";
+  EXPECT_EQ(parseCsv(contents(folder.file("run.csv"))).size(), 1u);
   samples(m, 2);
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"run.csv"});
   const auto rows = parseCsv(contents(folder.file("run.csv")));
