@@ -81,8 +81,8 @@ TEST(FilesAhead, AFolderTheWorkbookCannotBeWrittenToIsRefusedWithNothingLeft) {
 
   // The probe passes but the journal cannot be made: told with its name.
   const FolderProbe passes = [](const std::string&, std::string*) { return true; };
-  EXPECT_EQ(prepareFiles(l.m, optionsFor("/proc/run.xls"), passes).rfind("the journal /proc/run.csv cannot be created: ", 0),
-            0u);
+  const std::string refusal = prepareFiles(l.m, optionsFor("/proc/run.xls"), passes);
+  EXPECT_EQ(refusal.rfind("the journal /proc/run.csv cannot be created: ", 0), 0u) << refusal;
 }
 
 TEST(FilesAhead, TheProbeCreatesAndRemovesAFile) {

@@ -47,7 +47,8 @@ TEST(Envelope, LongSeriesStayWithinTheBoundKeepingASingleDipAndSpike) {
 // Varying values (ties included) 300 ms apart.
 std::vector<CellSample> varying(int n) {
   auto s = ramp(n);
-  for (int i = 0; i < n; ++i) s[static_cast<std::size_t>(i)].volts[5] = 3.0f + static_cast<float>((i * 7919) % 97) / 100.0f;
+  for (int i = 0; i < n; ++i)
+    s[static_cast<std::size_t>(i)].volts[5] = 3.0f + static_cast<float>((i * 7919) % 97) / 100.0f;
   return s;
 }
 
@@ -80,7 +81,8 @@ void expectExtremesOfEveryBucket(const std::vector<CellSample>& s, std::size_t m
   }
   for (const auto& [bucket, range] : extremes) {
     auto holds = [&](float v) {
-      return std::any_of(e.begin(), e.end(), [&](const SeriesPoint& p) { return bucketOf(p.ms) == bucket && p.volts == v; });
+      return std::any_of(e.begin(), e.end(),
+                         [&](const SeriesPoint& p) { return bucketOf(p.ms) == bucket && p.volts == v; });
     };
     EXPECT_TRUE(holds(range.first)) << "lowest of bucket " << bucket;
     EXPECT_TRUE(holds(range.second)) << "highest of bucket " << bucket;
@@ -88,7 +90,7 @@ void expectExtremesOfEveryBucket(const std::vector<CellSample>& s, std::size_t m
 }
 
 TEST(Envelope, EveryBucketKeepsItsExtremesWithinTheLimitAroundMultiplesOfTheBucket) {
-  for (const std::size_t maxPoints : {std::size_t{2}, std::size_t{3}, std::size_t{20}, std::size_t{21}, std::size_t{200}}) {
+  for (const std::size_t maxPoints : std::vector<std::size_t>{2, 3, 20, 21, 200}) {
     const int buckets = static_cast<int>(maxPoints / 2);
     for (const int perBucket : {1, 2, 3, 7}) {
       for (const int delta : {-1, 0, 1}) {
