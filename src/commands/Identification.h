@@ -13,9 +13,10 @@ inline constexpr const char* kExpectedChip = "KESTRAV-2";
 // shows the nine characters in Label_IDstring.
 void IDENTIFY_BRIDGE(context::Monitor& m);
 
-// Identifies the bridge; when it no longer names the chip, ends the program
-// through context::endOnLostBridge (cycle off, the datalog saved, no
-// message) and returns false.
+// Identifies the bridge (asking again up to Monitor::identificationRetries
+// times within a second); when it no longer names the chip, ends the
+// program through context::endOnLostBridge (cycle off, the datalog saved,
+// no message) and returns false.
 bool bridgeStillThere(context::Monitor& m);
 
 }  // namespace kestrav::commands

@@ -41,6 +41,11 @@ struct Monitor {
 
   // The nine characters of the last identification.
   std::string identification;
+  // How many times the heartbeat asks again, within a second, before a
+  // failed identification is taken for a lost bridge: none for the window,
+  // where one garbled reply ends the program; a long unattended datalog
+  // may ride out line noise.
+  int identificationRetries = 0;
 
   // Set by the program: saves a datalog's ring before a lost bridge or a
   // signal ends the program (context/Shutdown.h).

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <unistd.h>
 
 #include "datalog/SampleColumns.h"
 #include "datalog/SampleTexts.h"
@@ -78,9 +79,44 @@ std::vector<std::string> journalLine(const context::Monitor& m, int point, long 
   return fields;
 }
 
-void beginJournal(context::Monitor& m) {
+bool openJournalAhead(context::Monitor& m, const std::string& workbook, int boards, std::string* reason) {
+  discardJournalAhead(m);
   endJournal(m);
   state::JournalRun& j = m.datalog.journal;
+  j.boards = std::clamp(boards, 1, kMostBoards);
+  if (!m.journal.create(journalNameFor(workbook), reason)) return false;
+  if (!m.journal.appendLine(journalHeader(j.boards), reason)) {
+    const std::string path = m.journal.path();
+    m.journal.close();
+    ::unlink(path.c_str());
+    return false;
+  }
+  j.openedAhead = true;
+  j.workbook = workbook;
+  j.samples = 0;
+  return true;
+}
+
+void discardJournalAhead(context::Monitor& m) {
+  state::JournalRun& j = m.datalog.journal;
+  if (!j.openedAhead) return;
+  j.openedAhead = false;
+  const std::string path = m.journal.path();
+  const bool open = m.journal.isOpen();
+  m.journal.close();
+  if (open) ::unlink(path.c_str());
+}
+
+void beginJournal(context::Monitor& m) {
+  state::JournalRun& j = m.datalog.journal;
+  // The journal opened ahead for this very workbook is this datalog's.
+  if (j.openedAhead && j.workbook == m.datalog.NewFile && m.journal.isOpen()) {
+    j.openedAhead = false;
+    j.wanted = true;
+    return;
+  }
+  discardJournalAhead(m);
+  endJournal(m);
   j.wanted = true;
   j.workbook = m.datalog.NewFile;
   j.samples = 0;
@@ -105,6 +141,7 @@ void journalSample(context::Monitor& m, int point) {
 }
 
 void endJournal(context::Monitor& m) {
+  if (m.datalog.journal.openedAhead) return;  // its set-up is still to come
   m.journal.close();
   m.datalog.journal.wanted = false;
 }

@@ -24,6 +24,17 @@ std::string journalNameFor(const std::string& workbook);
 // the first sample. Closes the one before.
 void beginJournal(context::Monitor& m);
 
+// A journal created before the datalog is set up, so that it exists from a
+// run's first moment (kestrav-log): the file for `workbook` with the header
+// of `boards` boards. The next set-up for that workbook takes it over; until
+// then endJournal leaves it alone. False with the reason, and nothing left
+// behind, when it cannot be created.
+bool openJournalAhead(context::Monitor& m, const std::string& workbook, int boards, std::string* reason);
+
+// Closes and deletes a journal opened ahead that no set-up took over: a run
+// that ended before collecting leaves no header-only file behind.
+void discardJournalAhead(context::Monitor& m);
+
 // Appends the sample just recorded at `point` of the ring.
 void journalSample(context::Monitor& m, int point);
 

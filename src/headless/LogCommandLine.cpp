@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/PortArguments.h"
+#include "config/Thresholds.h"
 #include "state/BoardStack.h"
 
 namespace kestrav::headless {
@@ -37,16 +38,21 @@ bool plainDecimal(const std::string& s) {
   return digits > 0 && points <= 1;
 }
 
-template <typename Number>
-Number decimalValue(const std::string& s) {
-  Number v{};
-  std::from_chars(s.data(), s.data() + s.size(), v);
+// The value of plain decimal text; more digits than a double holds give
+// infinity, which every range check refuses.
+double decimalValue(const std::string& s) {
+  double v = 0.0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec == std::errc::result_out_of_range) return HUGE_VAL;
   return v;
 }
 
-bool endsWithXls(const std::string& path) {
-  if (path.size() <= 4) return false;
-  std::string ending = path.substr(path.size() - 4);
+// A workbook name with something before ".xls": "dir/.xls" names none.
+bool namesAWorkbook(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.size() <= 4) return false;
+  std::string ending = name.substr(name.size() - 4);
   for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return ending == ".xls";
 }
@@ -57,9 +63,14 @@ std::string checkOptions(LogOptions& o, bool boardsGiven, bool secondsGiven) {
   if (!secondsGiven) return "--seconds is needed";
   if (o.out.empty()) return "--out is needed";
   if (o.vuv.has_value() != o.vov.has_value()) return "--vuv and --vov go together";
-  if (o.vuv && !(decimalValue<float>(*o.vuv) < decimalValue<float>(*o.vov)))
-    return "--vuv must be less than --vov";
-  if (!endsWithXls(o.out)) return "--out needs a workbook name ending in .xls";
+  // Judged as the boxes judge the pair typed into them, on the codes the
+  // chips would get: 3.001 V and 3.002 V are one code, which the boxes
+  // refuse only once the run has begun writing the thresholds.
+  if (o.vuv) {
+    if (const char* fault = config::thresholdPairFault(config::leadingNumber(*o.vuv), config::leadingNumber(*o.vov)))
+      return "--vuv " + *o.vuv + " --vov " + *o.vov + ": " + fault + " (in steps of 0.024 V, rounded half to even)";
+  }
+  if (!namesAWorkbook(o.out)) return "--out needs a workbook name ending in .xls";
   std::error_code ec;
   const std::filesystem::path out = std::filesystem::absolute(o.out, ec);
   if (ec || !std::filesystem::is_directory(out.parent_path(), ec))
@@ -101,9 +112,9 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
     } else if (name == "--seconds") {
       const auto text = r.value();
       if (!text || !plainDecimal(*text)) return fail("--seconds needs a number of seconds such as 3600");
-      o.seconds = decimalValue<double>(*text);
-      if (!std::isfinite(o.seconds) || o.seconds < kShortestRun)
-        return fail("--seconds needs at least 0.8 (one sample)");
+      o.seconds = decimalValue(*text);
+      if (!(o.seconds >= kShortestRun)) return fail("--seconds needs at least 0.8 (one sample)");
+      if (!(o.seconds <= kLongestRun)) return fail("--seconds takes at most 10000000 (about 115 days)");
       o.secondsText = *text;
       secondsGiven = true;
     } else if (name == "--out") {
@@ -116,7 +127,7 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
       o.tracePath = *text;
     } else if (name == "--vuv" || name == "--vov") {
       const auto text = r.value();
-      if (!text || !plainDecimal(*text) || decimalValue<float>(*text) > kHighestThreshold)
+      if (!text || !plainDecimal(*text) || !(config::leadingNumber(*text) <= kHighestThreshold))
         return fail(name + " needs volts from 0.000 to 6.120");
       (name == "--vuv" ? o.vuv : o.vov) = *text;
     } else {
@@ -137,16 +148,19 @@ std::string logUsageText() {
          "\n" +
          app::portUsageLines() +
          "  --boards N       boards in the stack, 1 to 10\n"
-         "  --seconds T      how long to collect, in seconds (one sample per 0.8 s)\n"
+         "  --seconds T      how long to collect, in seconds (one sample per 0.8 s), at most 10000000\n"
          "  --out FILE.xls   the workbook; the journal goes beside it\n"
-         "  --vuv V --vov V  under- and over-voltage thresholds for every board, written first\n"
-         "  --keep-going     restart the cycle when a read gives up, and count it\n"
+         "  --vuv V --vov V  under- and over-voltage thresholds for every board, written first:\n"
+         "                   0.000 to 6.120 V in steps of 0.024 V, VUV's step below VOV's\n"
+         "  --keep-going     restart the cycle when a read gives up, and count it; ask a garbled\n"
+         "                   identification again (three times within a second) before taking the bridge for lost\n"
          "  --trace FILE     write every bridge transaction to FILE, one line each\n"
          "  --help           show this text\n"
          "  --version        show the version\n"
          "\n"
-         "Exit status: 0 done; 1 the bridge refused or was lost, or a read gave up (FILE.xls and the\n"
-         "journal are saved); 2 bad arguments; killed by SIGINT, SIGTERM or SIGHUP after saving both.\n";
+         "Exit status: 0 done; 1 the bridge refused or was lost, a read gave up, or a file (the trace\n"
+         "too) could not be written (FILE.xls and the journal are saved); 2 bad arguments, or FILE.xls or\n"
+         "its journal cannot be created in its folder; killed by SIGINT, SIGTERM or SIGHUP after saving both.\n";
 }
 
 }  // namespace kestrav::headless

@@ -33,6 +33,9 @@ struct LogCommandLine {
 
 // One sample takes a pass of the cycle of 0.8 s: a shorter run holds none.
 constexpr double kShortestRun = 0.8;
+// About 115 days; a longer T is refused rather than run into the limits of
+// the clock's arithmetic.
+constexpr double kLongestRun = 10'000'000.0;
 
 // `args` excludes the program name.
 LogCommandLine parseLogCommandLine(const std::vector<std::string>& args);

@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 #include "app/Events.h"
 #include "app/PortChoice.h"
 #include "app/UserSteps.h"
+#include "config/Thresholds.h"
 #include "context/Shutdown.h"
 #include "datalog/Journal.h"
+#include "headless/CollectionTimes.h"
+#include "headless/FilesAhead.h"
 #include "headless/Progress.h"
 
 namespace kestrav::headless {
@@ -19,24 +23,14 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kProgram = "kestrav-log";
 constexpr double kLongestInterval = 26213.6;  // 32767 samples of 0.8 s
 constexpr const char* kLongestIntervalText = "26213.6";
-constexpr int kCollectStep = 3;
-constexpr int kWriteConfigCommand = 5;  // Check5(5): WRCFG  // the step of a datalog pass that records the sample
-
-std::chrono::seconds wholeSeconds(Clock::duration d) { return std::chrono::floor<std::chrono::seconds>(d); }
-// What is left is rounded up: "0:00:00 left" only once nothing is.
-std::chrono::seconds secondsLeft(Clock::duration d) { return std::chrono::ceil<std::chrono::seconds>(d); }
+constexpr int kCollectStep = 3;  // the step of a datalog pass that records the sample
+// With --keep-going a garbled identification is asked again, up to three
+// times within a second, before the bridge is taken for lost.
+constexpr int kIdentificationRetries = 3;
+constexpr int kWriteConfigCommand = 5;  // Check5(5): WRCFG
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
-// The thresholds for every chip of the stack: global mode, both boxes
-// typed, then WRITE CONFIG as a broadcast (an addressed write would reach
-// the selected board only).
-void writeThresholds(context::Monitor& m, const std::string& vuv, const std::string& vov) {
-  app::chooseThresholdScope(m, true);
-  app::typeThresholds(m, vuv, vov);
-  app::setBroadcast(m, kWriteConfigCommand, true);
-  app::writeConfig(m);
-}
 
 // kestrav-log's save before every end, the program's own and those it did
 // not choose: the ring goes to the --out workbook (the VIEW export), never
@@ -89,7 +83,7 @@ class TimedCollection {
 int TimedCollection::run() {
   const auto interval = std::chrono::milliseconds(std::max(1, m_.ui.Timer1.interval()));
   start_ = Clock::now();
-  end_ = start_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o_.seconds));
+  end_ = collectionEnd(start_, o_.seconds);
   Clock::time_point next = start_ + interval;
   report(start_);
   while (Clock::now() < end_) {
@@ -138,21 +132,38 @@ void TimedCollection::tellEnd(const std::string& reason) {
 }
 
 void TimedCollection::report(Clock::time_point now) {
-  figures_.elapsed = wholeSeconds(now - start_);
-  figures_.remaining = secondsLeft(std::max(end_ - now, Clock::duration::zero()));
+  collectionTimes(figures_, start_, end_, now);
   stackCellRange(m_, figures_);
   progress_.update(figures_);
 }
 
 }  // namespace
 
+bool writeThresholds(context::Monitor& m, const std::string& vuv, const std::string& vov) {
+  app::chooseThresholdScope(m, true);
+  app::typeThresholds(m, vuv, vov);
+  // A box that refused its value kept the code before: the chips would get
+  // a pair nobody asked for.
+  const int uvCode = config::thresholdCode(config::leadingNumber(vuv));
+  const int ovCode = config::thresholdCode(config::leadingNumber(vov));
+  for (int b = 0; b <= m.stack.CARDSTACK && b < state::kBoards; ++b)
+    if (m.stack.board[b].VUVcode != uvCode || m.stack.board[b].VOVcode != ovCode) return false;
+  app::setBroadcast(m, kWriteConfigCommand, true);
+  app::writeConfig(m);
+  return true;
+}
+
 std::string intervalAnswer(const LogOptions& o) {
   return o.seconds > kLongestInterval ? kLongestIntervalText : o.secondsText;
 }
 
-int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
-           StopSignals& signals) {
-  m.saveBeforeEnd = [&desktop](context::Monitor& monitor) { return saveToWorkbook(monitor, desktop); };
+namespace {
+
+// Everything before collection: the identification, the stack size, the
+// thresholds and the set-up. The exit status of a run that ends here, or
+// nothing when collection runs.
+std::optional<int> setUpCollection(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o,
+                                   Console& console) {
   app::wireMainWindow(m);
   app::loadMainWindow(m);
   if (m.ended()) {
@@ -160,10 +171,32 @@ int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, C
     return kExitFailed;
   }
   app::chooseBoards(m, o.boards);
-  if (o.vuv && o.vov) writeThresholds(m, *o.vuv, *o.vov);
+  if (o.vuv && o.vov && !writeThresholds(m, *o.vuv, *o.vov)) {
+    console.line(std::string(kProgram) + ": the threshold boxes did not take --vuv " + *o.vuv + " --vov " + *o.vov +
+                 "; nothing was written");
+    return kExitFailed;
+  }
   if (!createSetup(m, desktop, o.out, intervalAnswer(o))) {
     console.line(std::string(kProgram) + ": the datalog set-up for " + o.out + " was not accepted");
     return kExitFailed;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
+           StopSignals& signals) {
+  m.saveBeforeEnd = [&desktop](context::Monitor& monitor) { return saveToWorkbook(monitor, desktop); };
+  if (const std::string refusal = prepareFiles(m, o); !refusal.empty()) {
+    console.line(std::string(kProgram) + ": " + refusal);
+    return kExitUsage;
+  }
+  if (o.keepGoing) m.identificationRetries = kIdentificationRetries;
+  if (const std::optional<int> ended = setUpCollection(m, desktop, o, console)) {
+    // Nothing was collected: the journal made ahead goes again.
+    datalog::discardJournalAhead(m);
+    return *ended;
   }
   return TimedCollection(m, desktop, o, console, signals).run();
 }

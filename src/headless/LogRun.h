@@ -14,14 +14,21 @@ namespace kestrav::headless {
 
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;  // refused or lost bridge, a read that gave up, a set-up or save that failed
-constexpr int kExitUsage = 2;
+constexpr int kExitUsage = 2;   // bad arguments, or files that cannot be created where they are to go
 
 // The interval typed at the set-up's prompt: T itself, or the longest
 // interval the ring holds (32767 samples) when T is longer.
 std::string intervalAnswer(const LogOptions& o);
 
-// Runs on a Monitor built on `desktop`. Returns the exit status; a stop
-// signal ends the process from inside, after the workbook was saved.
+// The thresholds for every chip of the stack: global mode, both boxes
+// typed, then WRITE CONFIG as a broadcast (an addressed write would reach
+// the selected board only). False, with nothing written, when the boxes did
+// not take both values.
+bool writeThresholds(context::Monitor& m, const std::string& vuv, const std::string& vov);
+
+// Runs on a Monitor built on `desktop`: first proves the files can be
+// written, then asks the bridge. Returns the exit status; a stop signal
+// ends the process from inside, after the workbook was saved.
 int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
            StopSignals& signals);
 

@@ -61,6 +61,11 @@ int main(int argc, char** argv) {
       std::cerr << "kestrav-log: " << error << '\n';
       return kExitUsage;
     }
+    tracing->writer().onFailure(
+        [&console](const std::string& what) { console.line("kestrav-log: " + what + "; the datalog goes on"); });
   }
-  return runLog(monitor, desktop, line.options, console, signals);
+  const int status = runLog(monitor, desktop, line.options, console, signals);
+  // A trace that lost lines fails the run, however whole its datalog.
+  if (status == kExitDone && tracing && !tracing->writer().healthy()) return kExitFailed;
+  return status;
 }

@@ -11,16 +11,22 @@ std::unique_ptr<TraceWriter> TraceWriter::open(const std::string& path, std::str
     error = "cannot write " + path + ": " + std::strerror(errno);
     return nullptr;
   }
-  return std::unique_ptr<TraceWriter>(new TraceWriter(f));
+  return std::unique_ptr<TraceWriter>(new TraceWriter(f, path));
 }
 
 TraceWriter::~TraceWriter() { std::fclose(file_); }
 
 void TraceWriter::record(const TrafficEntry& e) {
   const std::string line = traceLine(e) + '\n';
-  std::lock_guard lock(mutex_);
-  if (!healthy_) return;
-  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) healthy_ = false;
+  std::string failure;
+  {
+    std::lock_guard lock(mutex_);
+    if (!healthy_) return;
+    if (std::fwrite(line.data(), 1, line.size(), file_) == line.size() && std::fflush(file_) == 0) return;
+    healthy_ = false;
+    failure = "cannot write " + path_ + ": " + std::strerror(errno);
+  }
+  if (tell_) tell_(failure);
 }
 
 bool TraceWriter::healthy() const {

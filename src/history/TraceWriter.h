@@ -4,6 +4,7 @@
 // last transaction even when the program is killed.
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,13 +24,19 @@ class TraceWriter : public TrafficSink {
   void record(const TrafficEntry& e) override;
   // False once a write failed (disk full, file gone); later lines are dropped.
   bool healthy() const;
+  // Called once, on the thread of the transaction, when the first write
+  // fails, with "cannot write FILE: reason". Set it before the first
+  // transaction.
+  void onFailure(std::function<void(const std::string&)> tell) { tell_ = std::move(tell); }
 
  private:
-  explicit TraceWriter(std::FILE* file) : file_(file) {}
+  TraceWriter(std::FILE* file, std::string path) : file_(file), path_(std::move(path)) {}
 
   mutable std::mutex mutex_;
   std::FILE* file_;
+  const std::string path_;
   bool healthy_ = true;
+  std::function<void(const std::string&)> tell_;
 };
 
 }  // namespace kestrav::history

@@ -27,6 +27,7 @@ class Tracing {
   Tracing& operator=(const Tracing&) = delete;
 
   const TraceWriter& writer() const { return *writer_; }
+  TraceWriter& writer() { return *writer_; }
 
  private:
   Tracing(context::Monitor& m, std::unique_ptr<TraceWriter> writer);

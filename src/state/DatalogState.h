@@ -83,6 +83,7 @@ struct JournalRun {
   std::string workbook;   // the workbook it goes beside
   long long samples = 0;  // lines written so far: the SAMPLE column, on across the ring's wrap
   int boards = 0;         // boards in its header, fixed for the whole file
+  bool openedAhead = false;  // created before its set-up, which has yet to take it over
 };
 
 struct DatalogState {

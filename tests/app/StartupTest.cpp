@@ -119,6 +119,49 @@ TEST(Heartbeat, AnotherChipAnsweringEndsTheProgramToo) {
   EXPECT_TRUE(m.ended());
 }
 
+// Line noise garbles a reply now and then; kestrav-log --keep-going asks
+// again before it takes the bridge for lost, the window does not.
+TEST(Heartbeat, AGarbledIdentificationIsAskedAgainOnlyWhereRetriesAreAllowed) {
+  const std::string garbled = "KES\x8fRAV-2 BRIDGE";
+  {
+    MonitorFixture f;
+    Monitor& m = f.start();
+    timerTick(m);
+    f.script->identities = {garbled};
+    timerTick(m);
+    EXPECT_TRUE(m.ended()) << "the window's rule: one wrong answer ends it";
+  }
+  MonitorFixture f;
+  Monitor& m = f.start();
+  m.identificationRetries = 3;
+  f.script->identities = {garbled};
+  timerTick(m);
+  EXPECT_FALSE(m.ended());
+  EXPECT_EQ(f.script->count("IZ"), 3);  // the start's, the garbled one and the one asked again
+  f.script->identities = {garbled, garbled, garbled};
+  timerTick(m);
+  EXPECT_FALSE(m.ended());
+  EXPECT_EQ(f.script->count("IZ"), 7);
+  EXPECT_EQ(m.ui.Label_IDstring.text(), "KESTRAV-2");
+
+  f.script->identities = {garbled, garbled, garbled, garbled};
+  timerTick(m);
+  EXPECT_TRUE(m.ended()) << "four wrong answers in a row: the bridge is lost";
+  EXPECT_EQ(f.script->count("IZ"), 11);
+  EXPECT_EQ(m.exitStatus(), 1);
+}
+
+TEST(Heartbeat, ABridgeReallyGoneStillEndsTheProgramWhenAskedAgain) {
+  MonitorFixture f;
+  Monitor& m = f.start();
+  m.identificationRetries = 3;
+  f.script->unplugged = true;
+  timerTick(m);
+  EXPECT_TRUE(m.ended());
+  EXPECT_EQ(f.script->count("IZ"), 5);
+  EXPECT_EQ(m.ui.Label_IDstring.text(), "         ");
+}
+
 TEST(Heartbeat, ATickNeverStartsInsideAnotherEvent) {
   MonitorFixture f;
   Monitor& m = f.start();

@@ -204,5 +204,56 @@ TEST(Journal, AJournalThatCannotBeWrittenIsToldOnceAndTheRingGoesOn) {
   EXPECT_EQ(m.datalog.DATACOLLECTflag, 1);
 }
 
+// kestrav-log creates the journal before it first asks the bridge anything,
+// so that a run ended at any moment leaves it; the set-up takes that file
+// over instead of starting a second one.
+TEST(Journal, AJournalOpenedAheadIsTakenOverByItsSetupOrDiscarded) {
+  test::TempFolder folder;
+  MonitorFixture f;
+  context::Monitor& m = f.startOnSimulator();
+  m.ui.Combo1.setListIndex(1);
+  std::string reason;
+  ASSERT_TRUE(openJournalAhead(m, folder.file("run.xls"), 2, &reason)) << reason;
+  const auto header = parseCsv(contents(folder.file("run.csv")));
+  ASSERT_EQ(header.size(), 1u);
+  EXPECT_EQ(header[0], journalHeader(2));
+
+  f.desktop.folder = folder.path();
+  test::scriptAcceptedSetup(f.desktop, folder.file("run.xls"), "10");
+  m.ui.mnuCreateNewSetup.raiseClick();
+  ASSERT_EQ(m.stack.OnOff, 1);
+  EXPECT_TRUE(m.journal.isOpen()) << "the set-up keeps the journal made ahead";
+  EXPECT_EQ(parseCsv(contents(folder.file("run.csv"))).size(), 1u);
+  samples(m, 2);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"run.csv"});
+  const auto rows = parseCsv(contents(folder.file("run.csv")));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0], journalHeader(2));
+  EXPECT_EQ(rows[2][1], "2");
+  discardJournalAhead(m);  // taken over: no longer the ahead journal's to delete
+  EXPECT_TRUE(std::filesystem::exists(folder.file("run.csv")));
+
+  // No set-up took it: the header-only file goes again, and so does a
+  // journal opened ahead for another workbook when a set-up begins.
+  MonitorFixture g;
+  context::Monitor& n = g.startOnSimulator();
+  ASSERT_TRUE(openJournalAhead(n, folder.file("early.xls"), 1, &reason)) << reason;
+  EXPECT_TRUE(std::filesystem::exists(folder.file("early.csv")));
+  endJournal(n);  // as a new set-up clears the ring: the journal waits for it
+  EXPECT_TRUE(n.journal.isOpen());
+  discardJournalAhead(n);
+  EXPECT_FALSE(std::filesystem::exists(folder.file("early.csv")));
+  ASSERT_TRUE(openJournalAhead(n, folder.file("other.xls"), 1, &reason)) << reason;
+  g.desktop.folder = folder.path();
+  test::scriptAcceptedSetup(g.desktop, folder.file("late.xls"), "10");
+  n.ui.mnuCreateNewSetup.raiseClick();
+  samples(n, 1);
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"late.csv", "run.csv"}));
+
+  // Nothing is left behind when the file cannot be made.
+  EXPECT_FALSE(openJournalAhead(n, folder.file("gone/run.xls"), 1, &reason));
+  EXPECT_EQ(reason, "No such file or directory");
+}
+
 }  // namespace
 }  // namespace kestrav::datalog

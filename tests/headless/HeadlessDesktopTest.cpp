@@ -10,6 +10,7 @@
 #include "app/UserSteps.h"
 #include "context/Monitor.h"
 #include "headless/HeadlessDesktop.h"
+#include "headless/LogRun.h"
 #include "headless/Progress.h"
 #include "link/ports/SimulatedPort.h"
 #include "sim/Simulator.h"
@@ -85,6 +86,31 @@ TEST(HeadlessSteps, OtherMessagesBecomeOneLineEach) {
             "kestrav-log: VUV must be less than VOV\n"
             "kestrav-log: The datalog could not be saved to the workbook /x/run.xls No space\n");
   EXPECT_EQ(h.desktop.messagesShown(), 2);
+}
+
+struct WrittenStrings : link::TransactionObserver {
+  std::vector<std::string> written;
+  void transactionDone(const link::Transaction& t) override { written.push_back(t.written); }
+};
+
+// The boxes judge a pair on its codes: 3.001 V and 3.002 V are one code.
+// Nothing of a pair they refuse may reach the chips.
+TEST(HeadlessSteps, APairTheBoxesRefuseWritesNothing) {
+  HeadlessMonitor h;
+  context::Monitor& m = h.m;
+  app::chooseBoards(m, 2);
+  WrittenStrings link;
+  m.link.setObserver(&link);
+  EXPECT_FALSE(writeThresholds(m, "3.001", "3.002"));
+  EXPECT_EQ(h.err.str(), "kestrav-log: VUV must be less than VOV\n");
+  EXPECT_TRUE(link.written.empty());
+  EXPECT_FALSE(writeThresholds(m, "4.2", "3.1"));
+  EXPECT_TRUE(link.written.empty());
+
+  EXPECT_TRUE(writeThresholds(m, "3.1", "4.2"));
+  ASSERT_EQ(link.written.size(), 1u);
+  EXPECT_EQ(link.written[0].rfind("MSxT01S", 0), 0u) << link.written[0];  // the broadcast WRCFG
+  m.link.setObserver(nullptr);
 }
 
 // A set-up that refuses the interval asks for it again: the headless user

@@ -73,13 +73,58 @@ TEST(LogCommandLine, RefusesWhatItCannotUse) {
         with({"--out", folder.file("run.csv")}), with({"--out", folder.file("nowhere/run.xls")}), with({"--out="}),
         with({"--simulate", "--port", "/dev/pts/1"}), with({"--baud", "9600"}), with({"--simulate=16"}),
         with({"--keep-going=yes"}), with({"--port", "--simulate"}),
-        Strings{"--boards", "2", "--seconds", "10", "--out", "--keep-going"}}) {
+        Strings{"--boards", "2", "--seconds", "10", "--out", "--keep-going"},
+        // Two decimal points: the boxes would have swallowed the second.
+        with({"--seconds", "1.2.3"}), with({"--vuv", "3.1.1", "--vov", "4"}), with({"--vuv", "3", "--vov", "4.2."}),
+        // Longer than about 115 days, or than any clock holds.
+        with({"--seconds", "10000000.1"}), with({"--seconds", "9223372036"}), with({"--seconds", "10000000000"}),
+        with({"--seconds", std::string(400, '9')}),
+        // No name before ".xls".
+        with({"--out", folder.file(".xls")}), with({"--out", folder.file(".XLS")})}) {
     const LogCommandLine c = parseLogCommandLine(args);
     std::string shown;
     for (const std::string& a : args) shown += a + " ";
     EXPECT_EQ(c.action, LogAction::Error) << shown;
     EXPECT_FALSE(c.error.empty()) << shown;
   }
+}
+
+TEST(LogCommandLine, TheLongestRunIsTenMillionSeconds) {
+  test::TempFolder folder;
+  const LogCommandLine c =
+      parseLogCommandLine({"--boards", "1", "--seconds", "10000000", "--out", folder.file("long.xls")});
+  ASSERT_EQ(c.action, LogAction::Run) << c.error;
+  EXPECT_DOUBLE_EQ(c.options.seconds, 1e7);
+  EXPECT_EQ(parseLogCommandLine({"--boards", "1", "--seconds", "10000000.1", "--out", folder.file("long.xls")}).error,
+            "--seconds takes at most 10000000 (about 115 days)");
+}
+
+// A pair is judged on the codes the chips get, 0.024 V a step, halves
+// rounded to the even code as the boxes round them: the boxes must take
+// every pair the options pass, or the run would write half of it.
+TEST(LogCommandLine, ThresholdPairsAreJudgedOnTheirCodes) {
+  test::TempFolder folder;
+  auto pair = [&folder](const std::string& vuv, const std::string& vov) {
+    return parseLogCommandLine(
+        {"--boards", "1", "--seconds", "1", "--out", folder.file("t.xls"), "--vuv", vuv, "--vov", vov});
+  };
+  for (const auto& [vuv, vov] : std::vector<std::pair<std::string, std::string>>{
+           {"3.001", "3.002"},  // both code 125
+           {"4.19", "4.2"},     // both 175
+           {"0.05", "0.06"},    // 2.08 and 2.5: both 2, the half to the even code
+           {"0.000", "0.000"},  {"6.12", "6.12"}}) {
+    const LogCommandLine c = pair(vuv, vov);
+    EXPECT_EQ(c.action, LogAction::Error) << vuv << " " << vov;
+    EXPECT_EQ(c.error, "--vuv " + vuv + " --vov " + vov +
+                           ": VUV must be less than VOV (in steps of 0.024 V, rounded half to even)");
+  }
+  for (const auto& [vuv, vov] : std::vector<std::pair<std::string, std::string>>{
+           {"0.06", "0.07"},  // 2.5 gives 2, below 3 (rounding halves up would give 3 and 3)
+           {"3.000", "3.024"}, {"0", "6.120"}, {"6.096", "6.12"}}) {
+    const LogCommandLine c = pair(vuv, vov);
+    EXPECT_EQ(c.action, LogAction::Run) << vuv << " " << vov << ": " << c.error;
+  }
+  EXPECT_EQ(pair("3", "6.121").error, "--vov needs volts from 0.000 to 6.120");
 }
 
 TEST(LogCommandLine, UsageStartsWithTheUsageLine) {

@@ -100,7 +100,10 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
 class Process {
  public:
   // stdout to a pipe the test reads, stderr to `errFile` (or /dev/null).
-  void spawn(const std::string& binary, std::vector<std::string> args, const std::string& errFile = "/dev/null") {
+  // `blocked`: signals the program starts with blocked, so that one sent
+  // at once waits for the program to take it.
+  void spawn(const std::string& binary, std::vector<std::string> args, const std::string& errFile = "/dev/null",
+             const std::vector<int>& blocked = {}) {
     int out[2];
     ASSERT_EQ(::pipe(out), 0);
     posix_spawn_file_actions_t actions;
@@ -112,7 +115,15 @@ class Process {
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    ASSERT_EQ(posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t mask;
+    sigemptyset(&mask);
+    for (const int sig : blocked) sigaddset(&mask, sig);
+    posix_spawnattr_setsigmask(&attributes, &mask);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    ASSERT_EQ(posix_spawn(&pid_, binary.c_str(), &actions, &attributes, argv.data(), environ), 0);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     stdout_ = out[0];
@@ -163,7 +174,22 @@ class LogProcess : public ::testing::Test {
     EXPECT_EQ(path.rfind("/dev/", 0), 0u) << path;
     return path;
   }
-  void startLog(std::vector<std::string> args) { log_.spawn(program("kestrav-log"), std::move(args), errFile()); }
+  void startLog(std::vector<std::string> args, const std::vector<int>& blocked = {}) {
+    log_.spawn(program("kestrav-log"), std::move(args), errFile(), blocked);
+  }
+  // The exit status of a program that ended by itself within `limit`.
+  int exitStatus(std::chrono::milliseconds limit = 60s) {
+    const auto status = log_.wait(limit);
+    if (!status.has_value()) {
+      ADD_FAILURE() << "still running: " << err();
+      return -1;
+    }
+    if (!WIFEXITED(*status)) {
+      ADD_FAILURE() << "ended by signal " << WTERMSIG(*status) << ": " << err();
+      return -1;
+    }
+    return WEXITSTATUS(*status);
+  }
   std::string errFile() const { return folder_.file("stderr.txt"); }
   std::string err() const { return readText(errFile()); }
 
@@ -322,9 +348,13 @@ TEST_F(LogProcess, AReadThatGivesUpEndsTheRunWithBothFilesSaved) {
   const std::vector<std::string> said = lines(err());
   ASSERT_GE(said.size(), 2u) << err();
   for (const std::string& l : said) EXPECT_EQ(l.rfind("kestrav-log: ", 0), 0u) << l;
-  // No sample was ever taken: the workbook holds the headers, no journal began.
-  EXPECT_EQ(said.back(), "kestrav-log: a read gave up and stopped the collection; the datalog is saved in \"" + out + "\"");
+  // No sample was ever taken: the workbook holds the headers, the journal
+  // its header line.
+  const std::string journal = folder_.file("corrupt.csv");
+  EXPECT_EQ(said.back(), "kestrav-log: a read gave up and stopped the collection; the datalog is saved in \"" + out +
+                             "\", its journal is \"" + journal + "\"");
   EXPECT_TRUE(std::filesystem::exists(out));
+  EXPECT_EQ(csvRecords(readText(journal)).size(), 1u);
 }
 
 TEST_F(LogProcess, WithKeepGoingTheCycleRestartsAfterEachGiveUp) {
@@ -352,19 +382,136 @@ TEST_F(LogProcess, ARefusingBridgeEndsWithOneLineAndStatusOne) {
   EXPECT_EQ(WEXITSTATUS(*status), 1);
   EXPECT_EQ(err(), "kestrav-log: the bridge on " + pty + " answered \"KESTRAV-3\" instead of \"KESTRAV-2\"\n");
   EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_FALSE(std::filesystem::exists(folder_.file("never.csv"))) << "the journal made ahead goes again";
 }
 
-// /proc takes no new files, whoever runs the test.
-TEST_F(LogProcess, FilesThatCannotBeWrittenAreToldAndEndWithStatusOne) {
+// Before the bridge is asked anything: a folder that takes no files is
+// refused with one line, nothing written. /proc takes no new files,
+// whoever runs the test.
+TEST_F(LogProcess, AFolderThatTakesNoFilesIsRefusedBeforeCollecting) {
   startLog({"--simulate=1", "--boards", "1", "--seconds", "1", "--out", "/proc/run.xls"});
-  const auto status = log_.wait(30s);
-  ASSERT_TRUE(status.has_value());
+  EXPECT_EQ(exitStatus(30s), 2);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_EQ(said.size(), 1u) << err();
+  EXPECT_EQ(said[0].rfind("kestrav-log: the workbook /proc/run.xls cannot be written in its folder: ", 0), 0u)
+      << said[0];
+}
+
+// A read-only mount, in a mount namespace of the test's own (unshare):
+// refused up front, not after T seconds of collecting.
+TEST_F(LogProcess, AReadOnlyMountIsRefusedBeforeCollecting) {
+  const std::string mounted = folder_.file("ro");
+  std::filesystem::create_directory(mounted);
+  sim_.spawn("/usr/bin/unshare",
+             {"-rm", "sh", "-c", "mount -t tmpfs -o ro tmpfs \"$1\" || exit 99; exec \"$2\" --simulate=1 --boards 1 "
+              "--seconds 600 --out \"$1/run.xls\"",
+              "sh", mounted, program("kestrav-log")},
+             errFile());
+  const auto status = sim_.wait(30s);
+  ASSERT_TRUE(status.has_value()) << "collecting into a read-only folder: " << err();
   ASSERT_TRUE(WIFEXITED(*status));
-  EXPECT_EQ(WEXITSTATUS(*status), 1);
+  if (WEXITSTATUS(*status) == 99 || WEXITSTATUS(*status) == 127 || WEXITSTATUS(*status) == 1)
+    GTEST_SKIP() << "no read-only mount can be made here (unshare -rm): " << err();
+  EXPECT_EQ(WEXITSTATUS(*status), 2);
+  EXPECT_EQ(err(), "kestrav-log: the workbook " + mounted + "/run.xls cannot be written in its folder: "
+                   "Read-only file system\n");
+}
+
+TEST_F(LogProcess, AFolderOfMode0555IsRefusedBeforeCollecting) {
+  if (::geteuid() == 0)
+    GTEST_SKIP() << "running as root, whom mode bits do not stop; the read-only mount and the probe's seam cover it";
+  const std::string locked = folder_.file("locked");
+  std::filesystem::create_directory(locked);
+  std::filesystem::permissions(locked, std::filesystem::perms(0555));
+  startLog({"--simulate=1", "--boards", "1", "--seconds", "600", "--out", locked + "/run.xls"});
+  const int status = exitStatus(30s);
+  std::filesystem::permissions(locked, std::filesystem::perms(0755));
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(err(), "kestrav-log: the workbook " + locked + "/run.xls cannot be written in its folder: "
+                   "Permission denied\n");
+}
+
+// A signal that comes before the first sample still leaves both files: the
+// journal was made before the bridge was first asked.
+TEST_F(LogProcess, ASignalBeforeTheFirstSampleLeavesBothFiles) {
+  const std::string out = folder_.file("early.xls");
+  const std::string journal = folder_.file("early.csv");
+  // Blocked from the start, SIGTERM waits until the program takes it, at the
+  // start of collection, before the first tick.
+  startLog({"--simulate=2", "--boards", "2", "--seconds", "600", "--out", out}, {SIGTERM});
+  log_.signal(SIGTERM);
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value()) << err();
+  ASSERT_TRUE(WIFSIGNALED(*status)) << *status << ": " << err();
+  EXPECT_EQ(WTERMSIG(*status), SIGTERM);
+  EXPECT_EQ(err(), "kestrav-log: ended by SIGTERM; the datalog is saved in \"" + out + "\", its journal is \"" +
+                       journal + "\"\n");
+  const auto records = csvRecords(readText(journal));
+  ASSERT_EQ(records.size(), 1u) << "the header alone";
+  EXPECT_EQ(records[0].size(), 3u + 2u * 20u);
+  const auto book = workbook(out);
+  if (!book) GTEST_SKIP() << "python3 with xlrd is not installed";
+  EXPECT_EQ(book->at(0, 0).value, out);
+  EXPECT_EQ(book->at(7, 1).value, "SAMPLES = 0");  // the view of an empty ring
+}
+
+// A T longer than about 115 days is refused at once; one just under it
+// collects until something ends it, never wrapping to an end in the past.
+TEST_F(LogProcess, HugeTimesAreRefusedAndTheLongestRunsUntilStopped) {
+  for (const std::string t : {"10000000000", "9223372036", "10000000.5"}) {
+    startLog({"--simulate=1", "--boards", "1", "--seconds", t, "--out", folder_.file("huge.xls")});
+    EXPECT_EQ(exitStatus(30s), 2) << t;
+    EXPECT_EQ(lines(err()).at(0), "kestrav-log: --seconds takes at most 10000000 (about 115 days)") << t;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_.file("huge.csv")));
+  const std::string journal = folder_.file("long.csv");
+  startLog({"--simulate=1", "--boards", "1", "--seconds", "10000000", "--out", folder_.file("long.xls")});
+  ASSERT_TRUE(waitFor([&] { return csvRecords(readText(journal)).size() >= 3; }, 60s)) << err();
+  log_.signal(SIGTERM);
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(WIFSIGNALED(*status)) << *status << ": " << err();
+  EXPECT_EQ(WTERMSIG(*status), SIGTERM);
+  EXPECT_TRUE(std::filesystem::exists(folder_.file("long.xls")));
+}
+
+// The boxes compare codes, 0.024 V a step: 3.001 V and 3.002 V are one.
+TEST_F(LogProcess, AThresholdPairOnOneCodeIsRefusedBeforeAnythingIsWritten) {
+  startLog({"--simulate=1", "--boards", "1", "--seconds", "2", "--out", folder_.file("pair.xls"), "--vuv", "3.001",
+            "--vov", "3.002"});
+  EXPECT_EQ(exitStatus(30s), 2);
   const std::vector<std::string> said = lines(err());
   ASSERT_EQ(said.size(), 2u) << err();
-  EXPECT_NE(said[0].find("/proc/run.csv"), std::string::npos) << said[0];  // the journal, once
-  EXPECT_NE(said[1].find("/proc/run.xls"), std::string::npos) << said[1];  // the workbook at the end
+  EXPECT_EQ(said[0],
+            "kestrav-log: --vuv 3.001 --vov 3.002: VUV must be less than VOV (in steps of 0.024 V, rounded half to "
+            "even)");
+  EXPECT_FALSE(std::filesystem::exists(folder_.file("pair.xls")));
+  EXPECT_FALSE(std::filesystem::exists(folder_.file("pair.csv")));
+}
+
+// A trace on a full disk: told once, the datalog goes on, status 1 at the
+// normal end.
+TEST_F(LogProcess, ATraceThatCannotBeWrittenIsToldOnceAndFailsTheRun) {
+  const std::string out = folder_.file("full.xls");
+  startLog({"--simulate=1", "--boards", "1", "--seconds", "2.4", "--out", out, "--trace", "/dev/full"});
+  EXPECT_EQ(exitStatus(), 1);
+  EXPECT_EQ(err(), "kestrav-log: cannot write /dev/full: No space left on device; the datalog goes on\n");
+  EXPECT_GE(csvRecords(readText(folder_.file("full.csv"))).size(), 2u) << "the datalog went on";
+  EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+// --keep-going rides out a garbled identification, but a bridge really
+// gone still ends the run with both files.
+TEST_F(LogProcess, WithKeepGoingABridgeReallyGoneStillEndsTheRun) {
+  const std::string pty = startBridge({"--boards", "1", "--unplug-after", "60"});
+  const std::string out = folder_.file("gone.xls");
+  startLog({"--port", pty, "--boards", "1", "--seconds", "600", "--out", out, "--keep-going"});
+  EXPECT_EQ(exitStatus(120s), 1);
+  const std::vector<std::string> said = lines(err());
+  ASSERT_GE(said.size(), 1u);
+  EXPECT_NE(said.back().find("did not answer"), std::string::npos) << said.back();
+  EXPECT_TRUE(std::filesystem::exists(out));
+  EXPECT_GE(csvRecords(readText(folder_.file("gone.csv"))).size(), 2u);
 }
 
 TEST_F(LogProcess, BadArgumentsGiveStatusTwoAndTheUsageLine) {

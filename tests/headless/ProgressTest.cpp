@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
+#include <tuple>
 
+#include "headless/CollectionTimes.h"
 #include "headless/Console.h"
 #include "headless/Progress.h"
+#include "support/MonitorFixture.h"
 
 namespace kestrav::headless {
 namespace {
@@ -25,6 +29,73 @@ TEST(Progress, TextNamesSamplesTimesCellRangeAndGiveUps) {
   f.elapsed = seconds(90061);
   f.lowest.reset();
   EXPECT_EQ(progressText(f), "1 sample, 25:01:01 elapsed, 0:58:20 left, cells not read yet, 1 give-up");
+}
+
+void readCell(context::Monitor& m, int board, int cell, float volts) {
+  const int r = state::cellReading(board, cell);
+  m.stack.READINGhex[r] = "0A";
+  m.stack.READINGvolts[r] = volts;
+}
+
+// The range covers every board of the stack, the last one included, and
+// no board beyond it.
+TEST(Progress, TheCellRangeCoversEveryBoardOfTheStack) {
+  test::MonitorFixture fixture;
+  context::Monitor& m = fixture.build();
+  ProgressFigures f;
+  m.stack.CARDSTACK = 0;
+  stackCellRange(m, f);
+  EXPECT_NE(progressText(f).find(", cells not read yet,"), std::string::npos);
+  readCell(m, 0, 1, 3.5f);
+  readCell(m, 0, 12, 3.25f);
+  readCell(m, 1, 5, 1.0f);  // beyond a one-board stack
+  stackCellRange(m, f);
+  ASSERT_TRUE(f.lowest && f.highest);
+  EXPECT_FLOAT_EQ(*f.lowest, 3.25f);
+  EXPECT_FLOAT_EQ(*f.highest, 3.5f);
+
+  m.stack.CARDSTACK = 3;
+  readCell(m, 3, 12, 4.125f);  // the last board's last cell
+  readCell(m, 4, 1, 5.0f);     // beyond the stack
+  stackCellRange(m, f);
+  EXPECT_FLOAT_EQ(*f.lowest, 1.0f);
+  EXPECT_FLOAT_EQ(*f.highest, 4.125f);
+  m.stack.CARDSTACK = 9;
+  readCell(m, 9, 1, 0.5f);
+  stackCellRange(m, f);
+  EXPECT_FLOAT_EQ(*f.lowest, 0.5f);
+  EXPECT_FLOAT_EQ(*f.highest, 5.0f);
+}
+
+// Elapsed rounds down, remaining up: "0:00:00 left" only once nothing is.
+TEST(Progress, RemainingTimeRoundsUpAndElapsedDown) {
+  using std::chrono::milliseconds;
+  const SteadyClock::time_point start{std::chrono::hours(5)};
+  const SteadyClock::time_point end = collectionEnd(start, 10.0);
+  EXPECT_EQ(end - start, seconds(10));
+  ProgressFigures f;
+  for (const auto& [at, elapsed, left] : std::vector<std::tuple<milliseconds, long, long>>{
+           {milliseconds(0), 0, 10}, {milliseconds(1), 0, 10}, {milliseconds(999), 0, 10},
+           {milliseconds(1000), 1, 9}, {milliseconds(9001), 9, 1}, {milliseconds(9999), 9, 1},
+           {milliseconds(10000), 10, 0}, {milliseconds(12000), 12, 0}}) {
+    collectionTimes(f, start, end, start + at);
+    EXPECT_EQ(f.elapsed.count(), elapsed) << at.count();
+    EXPECT_EQ(f.remaining.count(), left) << at.count();
+  }
+  collectionTimes(f, start, end, start + std::chrono::nanoseconds(9999999999));
+  EXPECT_EQ(progressText(f).substr(0, 33), "0 samples, 0:00:09 elapsed, 0:00:");
+  EXPECT_EQ(f.remaining, seconds(1));
+}
+
+// The end of the longest run is exact; an end beyond the clock's range is
+// its last moment, never a sum that wraps into the past.
+TEST(Progress, TheEndOfCollectionNeverWraps) {
+  const SteadyClock::time_point start = SteadyClock::now();
+  EXPECT_EQ(collectionEnd(start, 1e7) - start, seconds(10000000));
+  EXPECT_EQ(collectionEnd(start, 0.8) - start, std::chrono::milliseconds(800));
+  for (const double huge : {9223372036.0, 1e10, 1e300, HUGE_VAL, std::nan("")})
+    EXPECT_EQ(collectionEnd(start, huge), SteadyClock::time_point::max()) << huge;
+  EXPECT_EQ(collectionEnd(start, -1.0), start);
 }
 
 TEST(Progress, ElsewhereThanATerminalOnePlainLineEveryTenSeconds) {

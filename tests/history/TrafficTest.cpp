@@ -74,6 +74,19 @@ TEST(TrafficLine, TabSeparatedWithGarbleEscaped) {
   EXPECT_EQ(line.find('\n'), std::string::npos);
 }
 
+// Printable ASCII is 0x20..0x7E; everything else, DEL included, is \xNN.
+TEST(TrafficLine, EveryByteOutsidePrintableAsciiIsEscaped) {
+  EXPECT_EQ(printable(std::string("\x1F\x20\x7E\x7F\x80\xFF", 6)), "\\x1F ~\\x7F\\x80\\xFF");
+  EXPECT_EQ(printable(std::string("\0A", 2)), "\\x00A");
+  std::string all;
+  for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
+  const std::string line = printable(all);
+  for (const unsigned char c : line) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << int(c);
+  std::size_t escapes = 0;
+  for (std::size_t at = line.find("\\x"); at != std::string::npos; at = line.find("\\x", at + 1)) ++escapes;
+  EXPECT_EQ(escapes, 32u + 129u);  // 0x00-0x1F, 0x7F-0xFF
+}
+
 TEST(IsoTime, LocalTimeWithMillisecondsAndOffset) {
   // 2026-12-07 14:05:09.045 UTC; the test runs in whatever zone the machine has.
   const auto t = std::chrono::system_clock::time_point(std::chrono::milliseconds(1796652309045LL));
@@ -135,6 +148,22 @@ TEST(TraceWriter, OneFlushedLinePerTransactionAndAClearErrorForABadPath) {
   EXPECT_EQ(TraceWriter::open("/nonexistent-folder/trace.tsv", error), nullptr);
   EXPECT_NE(error.find("/nonexistent-folder/trace.tsv"), std::string::npos);
   std::remove(path.c_str());
+}
+
+// A trace that cannot be written (a full disk) is told once, with the file
+// and the reason; the lines after it are dropped.
+TEST(TraceWriter, TheFirstFailedWriteIsToldOnceWithTheFileAndTheReason) {
+  std::string error;
+  auto trace = TraceWriter::open("/dev/full", error);
+  ASSERT_TRUE(trace) << error;
+  std::vector<std::string> told;
+  trace->onFailure([&told](const std::string& what) { told.push_back(what); });
+  test::FixedClock clock;
+  TransactionTap tap(clock);
+  tap.add(*trace);
+  for (int i = 0; i < 3; ++i) tap.transactionDone(readOf(flagReply(1, 2, 3)));
+  EXPECT_FALSE(trace->healthy());
+  EXPECT_EQ(told, std::vector<std::string>{"cannot write /dev/full: No space left on device"});
 }
 
 TEST(SpanCsv, HeaderRowsAndEmptyCellsOfTenCellReadings) {

@@ -17,6 +17,7 @@ struct PortScript {
   std::vector<std::string> ops;      // "open", "timeouts 200/50", "write IZ", "read 50", "close"
   std::vector<std::string> written;  // every command string, in order
   std::string identity = "KESTRAV-2 BRIDGE";
+  std::deque<std::string> identities;  // answers to the next identifications, before `identity`
   bool unplugged = false;              // answers nothing at all
   std::deque<std::string> replies;     // answers to the next non-identification writes
   std::function<std::string(const std::string&)> responder;  // used when `replies` is empty
@@ -44,7 +45,10 @@ class ScriptedPort : public link::BridgePort {
     s_->ops.push_back("write " + cmd);
     s_->written.push_back(cmd);
     if (s_->unplugged) return;
-    if (cmd == "IZ") {
+    if (cmd == "IZ" && !s_->identities.empty()) {
+      pending_ = s_->identities.front();
+      s_->identities.pop_front();
+    } else if (cmd == "IZ") {
       pending_ = s_->identity;
     } else if (!s_->replies.empty()) {
       pending_ = s_->replies.front();
