@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/PortArguments.h"
+#include "app/TelemetryArguments.h"
 #include "state/BoardStack.h"
 
 namespace kestrav::headless {
@@ -74,6 +75,7 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
   LogCommandLine c;
   LogOptions& o = c.options;
   app::PortArguments port;
+  app::TelemetryArguments telemetry;
   bool boardsGiven = false, secondsGiven = false;
   app::ArgumentReader r(args);
   while (r.next()) {
@@ -87,7 +89,7 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
       return c;
     }
     std::string error;
-    if (port.take(r, error)) {
+    if (port.take(r, error) || telemetry.take(r, error)) {
       if (!error.empty()) return fail(error);
     } else if (name == "--keep-going" && !r.hasInlineValue()) {
       o.keepGoing = true;
@@ -125,13 +127,15 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
   }
   if (const std::string error = port.check(); !error.empty()) return fail(error);
   o.port = port.options;
+  if (const std::string error = telemetry.check(); !error.empty()) return fail(error);
+  o.telemetry = telemetry.options;
   if (const std::string error = checkOptions(o, boardsGiven, secondsGiven); !error.empty()) return fail(error);
   return c;
 }
 
 std::string logUsageText() {
   return "Usage: kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls "
-         "[--vuv V --vov V] [--keep-going] [--trace FILE]\n"
+         "[--vuv V --vov V] [--keep-going] [--trace FILE] [--mqtt URL ...]\n"
          "Datalogs a stack of KESTRAV-2 boards for T seconds without a window: the journal FILE.csv\n"
          "throughout, the last ring-full of samples (at most 32767) in the workbook FILE.xls at the end.\n"
          "\n" +
@@ -141,7 +145,8 @@ std::string logUsageText() {
          "  --out FILE.xls   the workbook; the journal goes beside it\n"
          "  --vuv V --vov V  under- and over-voltage thresholds for every board, written first\n"
          "  --keep-going     restart the cycle when a read gives up, and count it\n"
-         "  --trace FILE     write every bridge transaction to FILE, one line each\n"
+         "  --trace FILE     write every bridge transaction to FILE, one line each\n" +
+         app::telemetryUsageLines() +
          "  --help           show this text\n"
          "  --version        show the version\n"
          "\n"

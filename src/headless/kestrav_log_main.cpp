@@ -20,6 +20,8 @@
 #include "headless/LogRun.h"
 #include "headless/StopSignals.h"
 #include "history/Tracing.h"
+#include "telemetry/Publisher.h"
+#include "telemetry/RunWatch.h"
 
 int main(int argc, char** argv) {
   using namespace kestrav;
@@ -62,5 +64,21 @@ int main(int argc, char** argv) {
       return kExitUsage;
     }
   }
-  return runLog(monitor, desktop, line.options, console, signals);
+  std::unique_ptr<telemetry::Publisher> publisher;
+  std::unique_ptr<telemetry::RunWatch> watch;
+  if (line.options.telemetry.broker) {
+    std::string error;
+    publisher = telemetry::Publisher::open(
+        line.options.telemetry, "kestrav-log", [](const std::string& text) { std::cerr << "kestrav-log: " + text + "\n"; },
+        error);
+    if (!publisher) {
+      std::cerr << "kestrav-log: " << error << '\n';
+      return kExitUsage;
+    }
+    watch = std::make_unique<telemetry::RunWatch>(*publisher, "kestrav-log");
+    watch->attach(monitor);
+  }
+  const int status = runLog(monitor, desktop, line.options, console, signals);
+  if (watch) watch->finish(status == kExitDone ? "done" : "failed", status);
+  return status;
 }
