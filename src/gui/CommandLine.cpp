@@ -49,7 +49,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 std::string usageText(const std::string& program) {
   return "Usage: " + program +
-         " [--port PATH [--baud N] | --simulate[=N]] [--trace FILE] [--mqtt URL ...]\n"
+         " [--port PATH [--baud N] | --simulate[=N]] [--trace FILE]\n"
          "Monitor for a stack of up to ten KESTRAV-2 battery-monitor boards.\n"
          "\n" +
          app::portUsageLines() +

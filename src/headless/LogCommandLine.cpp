@@ -135,7 +135,7 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
 
 std::string logUsageText() {
   return "Usage: kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls "
-         "[--vuv V --vov V] [--keep-going] [--trace FILE] [--mqtt URL ...]\n"
+         "[--vuv V --vov V] [--keep-going] [--trace FILE]\n"
          "Datalogs a stack of KESTRAV-2 boards for T seconds without a window: the journal FILE.csv\n"
          "throughout, the last ring-full of samples (at most 32767) in the workbook FILE.xls at the end.\n"
          "\n" +
