@@ -21,6 +21,8 @@
 #include "history/TraceWriter.h"
 #include "history/TrafficLog.h"
 #include "history/TransactionTap.h"
+#include "telemetry/Publisher.h"
+#include "telemetry/RunWatch.h"
 
 int main(int argc, char** argv) {
   using namespace kestrav;
@@ -51,6 +53,19 @@ int main(int argc, char** argv) {
     }
   }
 
+  // A second instance publishing as the same bench is refused here, too.
+  std::unique_ptr<telemetry::Publisher> publisher;
+  if (line.telemetry.broker) {
+    std::string error;
+    publisher = telemetry::Publisher::open(
+        line.telemetry, "kestrav-gui", [](const std::string& text) { std::cerr << "kestrav-gui: " + text + "\n"; },
+        error);
+    if (!publisher) {
+      std::cerr << "kestrav-gui: " << error << '\n';
+      return 2;
+    }
+  }
+
   QApplication qapp(argc, argv);
   QApplication::setApplicationName("kestrav-gui");
   QApplication::setApplicationVersion(KESTRAV_VERSION);
@@ -69,9 +84,15 @@ int main(int argc, char** argv) {
   context::Monitor monitor(app::makePort(line.options), core.desktop(), clock);
   monitor.link.setObserver(&tap);
   monitor.readingObserver = &history;
+  std::unique_ptr<telemetry::RunWatch> watch;
+  if (publisher) {
+    watch = std::make_unique<telemetry::RunWatch>(*publisher, "kestrav-gui");
+    watch->attach(monitor);
+  }
   gui::MainWindow window(core);
   windowThread.onPublished([&window] { window.render(); });
   gui::ViewWindows views(history, traffic, clock);
   views.addMenuTo(window);
+  if (publisher) views.setTelemetryState([p = publisher.get()] { return p->stateText(); });
   return gui::runWindow(monitor, core, window, desktop, app::portName(line.options), std::cerr);
 }

@@ -20,7 +20,9 @@ namespace {
 class HandlerScope {
  public:
   explicit HandlerScope(Monitor& m) : m_(m) { ++m_.handlerDepth; }
-  ~HandlerScope() { --m_.handlerDepth; }
+  ~HandlerScope() {
+    if (--m_.handlerDepth == 0 && m_.runObserver != nullptr) m_.runObserver->handlerReturned(m_);
+  }
   HandlerScope(const HandlerScope&) = delete;
   HandlerScope& operator=(const HandlerScope&) = delete;
 

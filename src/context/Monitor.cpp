@@ -12,6 +12,7 @@ void Monitor::end(int status) {
   ended_ = true;
   exitStatus_ = status;
   ui.Timer1.setEnabled(false);
+  if (runObserver != nullptr) runObserver->ended(*this);
   desktop.quit(status);
 }
 

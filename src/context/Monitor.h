@@ -12,6 +12,7 @@
 #include "context/Shutdown.h"
 #include "context/MainWindowModel.h"
 #include "context/ReadingObserver.h"
+#include "context/RunObserver.h"
 #include "state/DatalogState.h"
 #include "link/BridgeLink.h"
 #include "link/PecTable.h"
@@ -38,6 +39,8 @@ struct Monitor {
 
   // Who keeps the history of accepted readings; nullptr for nobody.
   ReadingObserver* readingObserver = nullptr;
+  // Who watches the run from outside (journal lines, handler ends); nullptr for nobody.
+  RunObserver* runObserver = nullptr;
 
   // The nine characters of the last identification.
   std::string identification;

@@ -136,8 +136,9 @@ void journalSample(context::Monitor& m, int point) {
       return fail(m, reason);
   }
   ++j.samples;
-  if (!m.journal.appendLine(journalLine(m, point, j.samples, j.boards, isoLocalTime(m.clock.now())), &reason))
-    fail(m, reason);
+  const std::vector<std::string> line = journalLine(m, point, j.samples, j.boards, isoLocalTime(m.clock.now()));
+  if (!m.journal.appendLine(line, &reason)) return fail(m, reason);
+  if (m.runObserver != nullptr) m.runObserver->sampleJournaled(m.journal.path(), j.boards, line);
 }
 
 void endJournal(context::Monitor& m) {

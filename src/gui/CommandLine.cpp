@@ -1,6 +1,7 @@
 #include "gui/CommandLine.h"
 
 #include "app/PortArguments.h"
+#include "app/TelemetryArguments.h"
 
 namespace kestrav::gui {
 
@@ -18,6 +19,7 @@ CommandLine fail(std::string error) {
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
   CommandLine c;
   app::PortArguments port;
+  app::TelemetryArguments telemetry;
   app::ArgumentReader r(args);
   while (r.next()) {
     if (r.arg() == "--help" || r.arg() == "-h") {
@@ -35,11 +37,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
       continue;
     }
     std::string error;
-    if (!port.take(r, error)) return fail("unknown option " + std::string(r.arg()));
+    if (!port.take(r, error) && !telemetry.take(r, error)) return fail("unknown option " + std::string(r.arg()));
     if (!error.empty()) return fail(error);
   }
   if (const std::string error = port.check(); !error.empty()) return fail(error);
   c.options = port.options;
+  if (const std::string error = telemetry.check(); !error.empty()) return fail(error);
+  c.telemetry = telemetry.options;
   return c;
 }
 
@@ -49,7 +53,8 @@ std::string usageText(const std::string& program) {
          "Monitor for a stack of up to ten KESTRAV-2 battery-monitor boards.\n"
          "\n" +
          app::portUsageLines() +
-         "  --trace FILE     write every bridge transaction to FILE, one line each\n"
+         "  --trace FILE     write every bridge transaction to FILE, one line each\n" +
+         app::telemetryUsageLines() +
          "  --help           show this text\n"
          "  --version        show the version\n";
 }

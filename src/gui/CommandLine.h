@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/PortChoice.h"
+#include "telemetry/TelemetryOptions.h"
 
 namespace kestrav::gui {
 
@@ -23,6 +24,7 @@ struct CommandLine {
   Options options;
   std::string error;  // what is wrong, for Action::Error
   std::string tracePath;  // --trace FILE: every bridge transaction, one line each; empty for none
+  telemetry::TelemetryOptions telemetry;  // --mqtt and its companions
 };
 
 // args excludes the program name.

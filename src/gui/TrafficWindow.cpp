@@ -93,6 +93,7 @@ TrafficWindow::TrafficWindow(const history::TrafficLog& log, QWidget* parent)
   counts_->setObjectName("trafficCounts");
   counts_->setAccessibleName("Counts");
   counts_->setAccessibleDescription("Transactions, PEC mismatches and incomplete replies since the start");
+  counts_->setWordWrap(true);  // a long telemetry error stays inside the window
 
   auto* top = new QHBoxLayout;
   for (QWidget* w : std::initializer_list<QWidget*>{addressLabel, addressBox_, commandLabel, commandBox_})
@@ -119,10 +120,12 @@ TrafficWindow::TrafficWindow(const history::TrafficLog& log, QWidget* parent)
 
 void TrafficWindow::poll() {
   const history::TrafficCounts c = log_.counts();
-  counts_->setText(QString("Transactions: %1     PEC mismatches: %2     Incomplete replies: %3%4")
+  const QString telemetry = telemetryState_ ? "     " + QString::fromStdString(telemetryState_()) : QString();
+  counts_->setText(QString("Transactions: %1     PEC mismatches: %2     Incomplete replies: %3%4%5")
                        .arg(c.transactions)
                        .arg(c.mismatches)
                        .arg(c.incomplete)
+                       .arg(telemetry)
                        .arg(paused_ ? "     (paused)" : ""));
   if (paused_) return;
   const std::vector<history::TrafficEntry> fresh = log_.entriesAfter(lastSequence_);

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "history/TrafficLog.h"
 
@@ -38,6 +40,9 @@ class TrafficWindow : public QWidget {
   QTableView* view() const { return view_; }
   TrafficModel* model() const { return model_; }
   QLabel* countsLabel() const { return counts_; }
+  // The lab telemetry's state ("MQTT connected", ...), shown after the
+  // counts; nothing for a program that does not publish.
+  void setTelemetryState(std::function<std::string()> state) { telemetryState_ = std::move(state); poll(); }
 
  private:
   void applyFilter();
@@ -53,6 +58,7 @@ class TrafficWindow : public QWidget {
   QPushButton* pauseButton_ = nullptr;
   QPushButton* copyButton_ = nullptr;
   QLabel* counts_ = nullptr;
+  std::function<std::string()> telemetryState_;
 };
 
 }  // namespace kestrav::gui

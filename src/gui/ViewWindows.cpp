@@ -42,7 +42,10 @@ TrendsWindow& ViewWindows::showTrends() {
 }
 
 TrafficWindow& ViewWindows::showTraffic() {
-  if (!trafficWindow_) trafficWindow_ = new TrafficWindow(traffic_);
+  if (!trafficWindow_) {
+    trafficWindow_ = new TrafficWindow(traffic_);
+    if (telemetryState_) trafficWindow_->setTelemetryState(telemetryState_);
+  }
   bringToFront(*trafficWindow_);
   return *trafficWindow_;
 }

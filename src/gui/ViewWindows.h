@@ -25,6 +25,8 @@ class ViewWindows {
 
   TrendsWindow& showTrends();
   TrafficWindow& showTraffic();
+  // The lab telemetry's state for the Bridge Traffic window's counts line.
+  void setTelemetryState(std::function<std::string()> state) { telemetryState_ = std::move(state); }
 
  private:
   const history::HistoryStore& history_;
@@ -32,6 +34,7 @@ class ViewWindows {
   context::Clock& clock_;
   QPointer<TrendsWindow> trends_;
   QPointer<TrafficWindow> trafficWindow_;
+  std::function<std::string()> telemetryState_;
 };
 
 }  // namespace kestrav::gui

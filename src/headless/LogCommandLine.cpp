@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/PortArguments.h"
+#include "app/TelemetryArguments.h"
 #include "config/Thresholds.h"
 #include "state/BoardStack.h"
 
@@ -85,6 +86,7 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
   LogCommandLine c;
   LogOptions& o = c.options;
   app::PortArguments port;
+  app::TelemetryArguments telemetry;
   bool boardsGiven = false, secondsGiven = false;
   app::ArgumentReader r(args);
   while (r.next()) {
@@ -98,7 +100,7 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
       return c;
     }
     std::string error;
-    if (port.take(r, error)) {
+    if (port.take(r, error) || telemetry.take(r, error)) {
       if (!error.empty()) return fail(error);
     } else if (name == "--keep-going" && !r.hasInlineValue()) {
       o.keepGoing = true;
@@ -136,6 +138,8 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
   }
   if (const std::string error = port.check(); !error.empty()) return fail(error);
   o.port = port.options;
+  if (const std::string error = telemetry.check(); !error.empty()) return fail(error);
+  o.telemetry = telemetry.options;
   if (const std::string error = checkOptions(o, boardsGiven, secondsGiven); !error.empty()) return fail(error);
   return c;
 }
@@ -154,7 +158,8 @@ std::string logUsageText() {
          "                   0.000 to 6.120 V in steps of 0.024 V, VUV's step below VOV's\n"
          "  --keep-going     restart the cycle when a read gives up, and count it; ask a garbled\n"
          "                   identification again (three times within a second) before taking the bridge for lost\n"
-         "  --trace FILE     write every bridge transaction to FILE, one line each\n"
+         "  --trace FILE     write every bridge transaction to FILE, one line each\n" +
+         app::telemetryUsageLines() +
          "  --help           show this text\n"
          "  --version        show the version\n"
          "\n"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/PortChoice.h"
+#include "telemetry/TelemetryOptions.h"
 
 namespace kestrav::headless {
 
@@ -21,6 +22,7 @@ struct LogOptions {
   std::optional<std::string> vuv, vov;
   bool keepGoing = false;   // restart the cycle after a read gives up
   std::string tracePath;    // --trace FILE: every bridge transaction, one line each; empty for none
+  telemetry::TelemetryOptions telemetry;  // --mqtt and its companions
 };
 
 enum class LogAction { Run, Help, Version, Error };

@@ -20,6 +20,8 @@
 #include "headless/LogRun.h"
 #include "headless/StopSignals.h"
 #include "history/Tracing.h"
+#include "telemetry/Publisher.h"
+#include "telemetry/RunWatch.h"
 
 int main(int argc, char** argv) {
   using namespace kestrav;
@@ -64,8 +66,23 @@ int main(int argc, char** argv) {
     tracing->writer().onFailure(
         [&console](const std::string& what) { console.line("kestrav-log: " + what + "; the datalog goes on"); });
   }
-  const int status = runLog(monitor, desktop, line.options, console, signals);
+  std::unique_ptr<telemetry::Publisher> publisher;
+  std::unique_ptr<telemetry::RunWatch> watch;
+  if (line.options.telemetry.broker) {
+    std::string error;
+    publisher = telemetry::Publisher::open(
+        line.options.telemetry, "kestrav-log", [](const std::string& text) { std::cerr << "kestrav-log: " + text + "\n"; },
+        error);
+    if (!publisher) {
+      std::cerr << "kestrav-log: " << error << '\n';
+      return kExitUsage;
+    }
+    watch = std::make_unique<telemetry::RunWatch>(*publisher, "kestrav-log");
+    watch->attach(monitor);
+  }
+  int status = runLog(monitor, desktop, line.options, console, signals);
   // A trace that lost lines fails the run, however whole its datalog.
-  if (status == kExitDone && tracing && !tracing->writer().healthy()) return kExitFailed;
+  if (status == kExitDone && tracing && !tracing->writer().healthy()) status = kExitFailed;
+  if (watch) watch->finish(status == kExitDone ? "done" : "failed", status);
   return status;
 }

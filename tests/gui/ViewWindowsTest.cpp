@@ -199,6 +199,28 @@ TEST(TrafficWindow, LinesFiltersPauseAndCopy) {
   EXPECT_EQ(QApplication::clipboard()->text(), copied);
 }
 
+TEST(TrafficWindow, CountsLineEndsWithTheTelemetryState) {
+  SimulatedRun run(2);
+  run.ticks(20);
+  gui::TrafficWindow w(run.traffic);
+  const QString counts = w.countsLabel()->text();
+  std::string state = "MQTT buffering 12";
+  w.setTelemetryState([&state] { return state; });
+  EXPECT_EQ(w.countsLabel()->text(), counts + "     MQTT buffering 12");
+  state = "MQTT connected";
+  w.poll();
+  EXPECT_EQ(w.countsLabel()->text(), counts + "     MQTT connected");
+  saveScreenshot(w, "traffic-window-mqtt");
+  // The longest line the telemetry tells wraps inside the window.
+  state = "MQTT: mqtts://broker.lab.example.org:8883 answers but its TLS certificate is refused (it does not "
+          "verify against /etc/kestrav/lab-ca.pem, or names another host)";
+  w.poll();
+  QApplication::processEvents();
+  EXPECT_LE(w.countsLabel()->sizeHint().width(), w.width());
+  EXPECT_LE(w.countsLabel()->geometry().right(), w.width());
+  saveScreenshot(w, "traffic-window-mqtt-error");
+}
+
 TEST(TrafficModel, KeepsTheNewestAndDropsFilteredRowsWithTheirEntries) {
   gui::TrafficModel model(5);
   std::vector<history::TrafficEntry> batch;
