@@ -182,22 +182,19 @@ void Workbook::autoFitColumns(int first, int last) {
         auto it = seen.find(text);
         if (it == seen.end()) {
           // A formed text lasts only as long as its row: the block keeps it.
-          const std::string_view key = inBlock ? std::string_view(block->texts.emplace_back(text)) : text;
-          it = seen.emplace(key, Seen{}).first;
+          it = seen.emplace(inBlock ? std::string_view(block->texts.emplace_back(text)) : std::string_view(text), Seen{})
+                   .first;
           if (inBlock) {
             it->second.blockOrder = static_cast<std::uint32_t>(block->uses.size());
             block->uses.push_back(0);
           }
+        } else if (inBlock && it->second.blockOrder == kNotInBlock) {  // shown in a held row first
+          it->second.blockOrder = static_cast<std::uint32_t>(block->uses.size());
+          block->texts.push_back(text);
+          block->uses.push_back(0);
         }
         Seen& s = it->second;
-        if (inBlock) {
-          if (s.blockOrder == kNotInBlock) {
-            s.blockOrder = static_cast<std::uint32_t>(block->uses.size());
-            block->texts.push_back(text);
-            block->uses.push_back(0);
-          }
-          ++block->uses[s.blockOrder];
-        }
+        if (inBlock) ++block->uses[s.blockOrder];
         if (!fitted) continue;
         if (s.width[bold] < 0) s.width[bold] = textWidth(utf16FromUtf8(text), bold);
         width = s.width[bold];
