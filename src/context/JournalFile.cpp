@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "files/FileCalls.h"
+
 namespace kestrav::context {
 
 namespace {
@@ -12,32 +14,6 @@ namespace {
 constexpr int kMostNumberedNames = 9999;
 
 std::string errnoText(int e) { return std::strerror(e); }
-
-// Writes all of `data`, going on after interrupted or partial writes.
-bool writeAll(int fd, const std::string& data, int* error) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      *error = errno;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// The new directory entry must reach the disk too, or a power cut may leave
-// a journal whose lines were flushed but whose name was not.
-void syncFolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return;
-  ::fsync(dir);
-  ::close(dir);
-}
 
 }  // namespace
 
@@ -73,7 +49,10 @@ bool JournalFile::create(const std::string& preferred, std::string* reason) {
     if (fd >= 0) {
       fd_ = fd;
       path_ = candidate;
-      syncFolderOf(candidate);
+      length_ = 0;
+      // The new name must reach the disk too, or a power cut may leave a
+      // journal whose lines were flushed but whose name was not.
+      files::syncFolderOf(candidate);
       return true;
     }
     if (errno != EEXIST) {
@@ -98,12 +77,16 @@ bool JournalFile::appendLine(const std::vector<std::string>& fields, std::string
     line += csvField(fields[i]);
   }
   line += "\r\n";
-  int error = 0;
-  if (!writeAll(fd_, line, &error)) {
-    if (reason) *reason = errnoText(error);
+  if (!files::writeAll(fd_, line.data(), line.size())) {
+    const int error = errno;
+    // A full disk takes part of a line before it refuses the rest: the file
+    // is cut back to its last whole line, so every reader sees whole records.
+    const bool cut = ::ftruncate(fd_, length_) == 0;
+    if (reason) *reason = errnoText(error) + (cut ? "" : " (the file may end in part of a line)");
     return false;
   }
-  if (::fdatasync(fd_) != 0) {
+  length_ += static_cast<off_t>(line.size());
+  if (!files::syncData(fd_)) {
     if (reason) *reason = errnoText(errno);
     return false;
   }

@@ -5,6 +5,8 @@
 // most the line being written. A datalog appends a line every pass of the
 // cycle (well under a second apart), which the disk takes easily.
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -24,7 +26,9 @@ class JournalFile {
   bool create(const std::string& preferred, std::string* reason);
 
   // Writes one line of fields, quoted where needed. False with the reason
-  // when the line could not be written or flushed; the file stays open.
+  // when the line could not be written or flushed; the file stays open and
+  // ends with its last whole line (a line the disk took only in part is cut
+  // off again).
   bool appendLine(const std::vector<std::string>& fields, std::string* reason);
 
   // Flushes and closes; nothing happens when no file is open.
@@ -36,6 +40,7 @@ class JournalFile {
  private:
   int fd_ = -1;
   std::string path_;
+  off_t length_ = 0;  // bytes of the whole lines written
 };
 
 // One CSV field as RFC 4180 writes it: in double quotes, with its quotes

@@ -9,6 +9,7 @@
 #include "context/JournalFile.h"
 #include "datalog/DatalogScript.h"
 #include "datalog/Journal.h"
+#include "support/DiskStandIn.h"
 
 namespace kestrav::datalog {
 namespace {
@@ -87,6 +88,47 @@ TEST(JournalFile, TakesTheFirstFreeNameAndNeverTouchesAnExistingFile) {
   EXPECT_FALSE(j.create(folder.file("no such folder/run1.csv"), &reason));
   EXPECT_FALSE(reason.empty());
   EXPECT_FALSE(j.appendLine({"x"}, &reason));
+}
+
+// A full disk takes part of a line and refuses the rest: the file goes back
+// to its last whole line, and once there is room again lines follow whole.
+TEST(JournalFile, ALineTheDiskTookInPartIsCutOffAgain) {
+  test::TempFolder folder;
+  test::DiskStandIn disk;
+  context::JournalFile j;
+  std::string reason;
+  ASSERT_TRUE(j.create(folder.file("run.csv"), &reason)) << reason;
+  ASSERT_TRUE(j.appendLine({"ISO TIME", "SAMPLE"}, &reason)) << reason;
+  for (const std::size_t room : {0u, 1u, 7u, 8u}) {  // "2,3.604\r\n" is nine bytes
+    SCOPED_TRACE(room);
+    disk.fillAfter("run.csv", room);
+    EXPECT_FALSE(j.appendLine({"2", "3.604"}, &reason));
+    EXPECT_EQ(reason, "No space left on device");
+    EXPECT_EQ(contents(folder.file("run.csv")), "ISO TIME,SAMPLE\r\n");
+  }
+  disk.makeRoom();
+  EXPECT_TRUE(j.appendLine({"2", "3.604"}, &reason)) << reason;
+  EXPECT_EQ(contents(folder.file("run.csv")), "ISO TIME,SAMPLE\r\n2,3.604\r\n");
+}
+
+// "Nothing lost on a power cut" rests on these: every line is on the disk
+// before the next is written, and the new file's name is in its folder.
+// A sync the disk refuses fails the line like a refused write.
+TEST(JournalFile, EveryLineIsSyncedBeforeTheNextAndAFailedSyncIsAFailure) {
+  test::TempFolder folder;
+  test::DiskStandIn disk;
+  context::JournalFile j;
+  std::string reason;
+  ASSERT_TRUE(j.create(folder.file("run.csv"), &reason)) << reason;
+  const std::string folderName = folder.path().substr(folder.path().rfind('/') + 1);
+  EXPECT_EQ(disk.callsTo(folderName), std::vector<std::string>{"fsync"});
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(j.appendLine({std::to_string(i)}, &reason)) << reason;
+  EXPECT_EQ(disk.callsTo("run.csv"),
+            (std::vector<std::string>{"write", "fdatasync", "write", "fdatasync", "write", "fdatasync"}));
+
+  disk.failSyncs("run.csv", EIO);
+  EXPECT_FALSE(j.appendLine({"3"}, &reason));
+  EXPECT_EQ(reason, "Input/output error");
 }
 
 TEST(JournalNames, BesideTheWorkbook) {
@@ -253,6 +295,33 @@ TEST(Journal, AJournalOpenedAheadIsTakenOverByItsSetupOrDiscarded) {
   // Nothing is left behind when the file cannot be made.
   EXPECT_FALSE(openJournalAhead(n, folder.file("gone/run.xls"), 1, &reason));
   EXPECT_EQ(reason, "No such file or directory");
+}
+
+// A disk that fills or fails in the middle of the run: told once with the
+// file and the reason, the journal keeps its whole lines, the ring goes on.
+TEST(Journal, AJournalThatFailsMidRunIsToldOnceKeepsWholeLinesAndTheRingGoesOn) {
+  test::TempFolder folder;
+  for (const bool syncFails : {false, true}) {
+    SCOPED_TRACE(syncFails ? "sync fails" : "disk full");
+    test::DiskStandIn disk;
+    MonitorFixture f;
+    context::Monitor& m = collecting(f, folder.path(), "10");
+    samples(m, 2);
+    const std::string path = m.journal.path();
+    ASSERT_EQ(parseCsv(contents(path)).size(), 3u);
+    const std::size_t before = f.desktop.messages.size();
+    if (syncFails) disk.failSyncs(".csv", EIO);
+    else disk.fillAfter(".csv", 20);
+    samples(m, 3);
+    ASSERT_EQ(f.desktop.messages.size(), before + 1);
+    const std::string& text = f.desktop.messages.back().text;
+    EXPECT_NE(text.find(path), std::string::npos) << text;
+    EXPECT_NE(text.find(syncFails ? "Input/output error" : "No space left on device"), std::string::npos) << text;
+    EXPECT_EQ(parseCsv(contents(path)).size(), syncFails ? 4u : 3u);  // a synced line in vain stays whole
+    EXPECT_EQ(m.datalog.DATApoint, 6);
+    EXPECT_EQ(m.datalog.DATACOLLECTflag, 1);
+    EXPECT_FALSE(m.datalog.journal.wanted);
+  }
 }
 
 }  // namespace

@@ -217,7 +217,7 @@ TEST(NewSetup, ACancelledFileDialogOrAnOversizedCountChangesNothing) {
 
 // The ring holds every count the set-up accepts: up to 32767 samples; one
 // more does not fit 16 bits and ends the set-up quietly.
-TEST(NewSetup, ARingOfUpTo32767SamplesIsAccepted) {
+TEST(NewSetup, UpTo32767SamplesAreAcceptedAndOneMoreEndsTheSetupWithoutAMessage) {
   MonitorFixture f;
   context::Monitor& m = f.start();
   f.desktop.answers = {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::OK};

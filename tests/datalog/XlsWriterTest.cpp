@@ -8,7 +8,9 @@
 
 #include "TempFolder.h"
 #include "XlsReadBack.h"
+#include "datalog/xls/Biff8Writer.h"
 #include "datalog/xls/Workbook.h"
+#include "support/DiskStandIn.h"
 
 namespace kestrav::datalog::xls {
 namespace {
@@ -106,6 +108,93 @@ TEST_F(XlsWriter, CellsFormatsAndTextsReadBackExactly) {
   }
 }
 
+// The records of a BIFF8 stream, as id and data.
+struct Record {
+  unsigned id;
+  Bytes data;
+};
+
+std::vector<Record> recordsOf(const Bytes& stream) {
+  std::vector<Record> records;
+  std::size_t at = 0;
+  while (at + 4 <= stream.size()) {
+    const unsigned id = stream[at] | stream[at + 1] << 8;
+    const std::size_t length = stream[at + 2] | stream[at + 3] << 8;
+    if (at + 4 + length > stream.size()) {
+      ADD_FAILURE() << "record " << id << " at " << at << " runs past the stream";
+      break;
+    }
+    records.push_back({id, Bytes(stream.begin() + static_cast<long>(at) + 4,
+                                 stream.begin() + static_cast<long>(at + 4 + length))});
+    at += 4 + length;
+  }
+  EXPECT_EQ(at, stream.size());
+  return records;
+}
+
+// Reads the shared string table from its SST and CONTINUE records the way
+// [MS-XLS] lays it out, failing the test wherever the layout is broken: a
+// string's length, option byte and first character in one record, a
+// continued string's next record starting with its option byte, no
+// character cut between records, no record over 8224 bytes.
+std::vector<std::u16string> sharedStringsOf(const Bytes& stream) {
+  constexpr unsigned kSst = 0x00FC, kContinue = 0x003C;
+  const std::vector<Record> records = recordsOf(stream);
+  for (const Record& r : records) EXPECT_LE(r.data.size(), 8224u) << "record " << r.id;
+  std::size_t k = 0;
+  while (k < records.size() && records[k].id != kSst) ++k;
+  if (k == records.size()) {
+    ADD_FAILURE() << "no SST record";
+    return {};
+  }
+  std::vector<const Bytes*> parts{&records[k].data};
+  while (++k < records.size() && records[k].id == kContinue) parts.push_back(&records[k].data);
+
+  std::size_t part = 0, at = 8;
+  auto left = [&] { return parts[part]->size() - at; };
+  auto byte = [&] { return (*parts[part])[at++]; };
+  const Bytes& first = *parts[0];
+  const std::uint32_t count = first[4] | first[5] << 8 | first[6] << 16 | static_cast<std::uint32_t>(first[7]) << 24;
+  std::vector<std::u16string> strings;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (left() == 0 && part + 1 < parts.size()) {
+      ++part;  // a string that starts a record has no option byte before it
+      at = 0;
+    }
+    if (left() < 3) {
+      ADD_FAILURE() << "string " << i << ": its header is cut at the end of record " << part;
+      return strings;
+    }
+    std::size_t length = byte();
+    length |= static_cast<std::size_t>(byte()) << 8;
+    bool wide = byte() & 1;
+    if (length > 0 && left() < (wide ? 2u : 1u))
+      ADD_FAILURE() << "string " << i << ": its first character is not in the record of its header (record "
+                    << part << ")";
+    std::u16string chars;
+    while (chars.size() < length) {
+      if (left() == 0) {
+        if (++part == parts.size()) {
+          ADD_FAILURE() << "string " << i << " runs past the last CONTINUE record";
+          return strings;
+        }
+        at = 0;
+        wide = byte() & 1;  // the option byte of the continued string
+      }
+      if (wide && left() == 1) {
+        ADD_FAILURE() << "string " << i << ": a UTF-16 character is cut at the end of record " << part;
+        return strings;
+      }
+      const unsigned low = byte();
+      chars += static_cast<char16_t>(wide ? low | byte() << 8 : low);
+    }
+    strings.push_back(chars);
+  }
+  EXPECT_EQ(part + 1, parts.size());
+  EXPECT_EQ(left(), 0u) << "bytes after the last string";
+  return strings;
+}
+
 TEST_F(XlsWriter, SharedStringsSplitAcrossContinueRecords) {
   // Strings of many lengths, 8-bit and UTF-16, so that string headers,
   // characters and whole strings land on every side of the 8224-byte
@@ -130,6 +219,7 @@ TEST_F(XlsWriter, SharedStringsSplitAcrossContinueRecords) {
   }
   book.setText(0, 2, longest + "beyond");  // cut at the cell limit
 
+  EXPECT_EQ(sharedStringsOf(biff8Stream(book)).size(), texts.size() + 1);  // and the cut one
   const ReadBack r = saveAndRead(book);
   ASSERT_EQ(r.rows, static_cast<int>(texts.size()));
   for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -138,6 +228,35 @@ TEST_F(XlsWriter, SharedStringsSplitAcrossContinueRecords) {
     EXPECT_EQ(r.at(static_cast<int>(i), 1).value, texts[i]);
   }
   EXPECT_EQ(r.at(0, 2).value, longest);
+}
+
+// Strings that begin on every offset around the end of a record, 8-bit and
+// UTF-16, short and longer than a record: each one's header and first
+// character share a record, and every string reads back whole.
+TEST(XlsRecords, NoSharedStringHeaderOrCharacterIsCutAtARecordBoundary) {
+  // The SST's data starts with two counts (8 bytes); a string takes three
+  // bytes of header and its characters.
+  constexpr int kRecord = 8224, kCounts = 8, kHeader = 3;
+  for (const bool wide : {false, true}) {
+    for (const int length : {1, 2, 5, 9000}) {
+      for (int room = 0; room <= 12; ++room) {
+        SCOPED_TRACE((wide ? "UTF-16, " : "8-bit, ") + std::to_string(length) + " characters, " +
+                     std::to_string(room) + " bytes left in the record");
+        const std::string filler(static_cast<std::size_t>(kRecord - kCounts - kHeader - room), 'f');
+        std::string text;
+        for (int c = 0; c < length; ++c) text += wide ? "\xD0\x96" : "t";  // Cyrillic Zhe is UTF-16
+        Workbook book;
+        book.setText(0, 0, filler);
+        book.setText(1, 0, text);
+        book.setText(2, 0, "after");
+        const std::vector<std::u16string> strings = sharedStringsOf(biff8Stream(book));
+        ASSERT_EQ(strings.size(), 3u);
+        EXPECT_EQ(strings[0], std::u16string(filler.begin(), filler.end()));
+        EXPECT_EQ(strings[1], std::u16string(static_cast<std::size_t>(length), wide ? u'\u0416' : u't'));
+        EXPECT_EQ(strings[2], u"after");
+      }
+    }
+  }
 }
 
 TEST_F(XlsWriter, LargeWorkbookChainsDifatSectors) {
@@ -240,6 +359,52 @@ TEST_F(XlsSave, ReplacesAnExistingFileOnlyWhenTheWholeFileIsWritten) {
   EXPECT_EQ(folder_.entries(), std::vector<std::string>{"book.xls"});
 }
 
+// The longest name a folder takes (255 bytes) is saved like any other: the
+// file is first written under a short name of its own beside it.
+TEST_F(XlsSave, ANameOfTheLongestLengthIsSaved) {
+  const std::string name = std::string(251, 'n') + ".xls";
+  ASSERT_TRUE(book_.save(folder_.file(name), nullptr));
+  EXPECT_EQ(folder_.entries(), std::vector<std::string>{name});
+  const std::string bytes = readFile(folder_.file(name));
+  const auto expected = book_.fileBytes();
+  EXPECT_TRUE(bytes == std::string(expected.begin(), expected.end())) << "the file is not the workbook's bytes";
+
+  EXPECT_EQ(temporaryName(0, 0), ".xls-00000000-00000000.tmp");
+  EXPECT_EQ(temporaryName(4194304, 4294967295u).size(), temporaryName(0, 0).size());
+}
+
+// What keeps a saved workbook whole through a power cut: the new file is on
+// the disk before it takes the workbook's name, and the name is in its
+// folder before the save reports success. A sync the disk refuses fails
+// the save as a refused write does, and leaves the old file.
+TEST_F(XlsSave, TheFileIsSyncedBeforeItsRenameAndAFailedSyncKeepsTheOldFile) {
+  const std::string path = folder_.file("book.xls");
+  const std::string folderName = folder_.path().substr(folder_.path().rfind('/') + 1);
+  {
+    test::DiskStandIn disk;
+    ASSERT_TRUE(book_.save(path));
+    std::vector<test::DiskStandIn::Call> calls = disk.calls();
+    ASSERT_GE(calls.size(), 3u);
+    // Every write and the file's sync went to the temporary name; the sync
+    // came after the last write, and the folder's after that.
+    const test::DiskStandIn::Call folderSync = calls.back();
+    calls.pop_back();
+    EXPECT_EQ(folderSync, (test::DiskStandIn::Call{"fsync", folderName}));
+    EXPECT_EQ(calls.back().call, "fsync");
+    for (const auto& c : calls) EXPECT_EQ(c.name.substr(0, 5), ".xls-") << c.call << " " << c.name;
+  }
+  const std::string saved = readFile(path);
+  test::DiskStandIn disk;
+  disk.failSyncs(".tmp", EIO);
+  Workbook other;
+  other.setText(0, 0, "other content");
+  std::string reason;
+  EXPECT_FALSE(other.save(path, &reason));
+  EXPECT_EQ(reason, "Input/output error");
+  EXPECT_TRUE(readFile(path) == saved) << "the old workbook was changed";
+  EXPECT_EQ(folder_.entries(), std::vector<std::string>{"book.xls"});
+}
+
 // A block of rows formed by a row source gives the very bytes of the same
 // cells set one by one: shared strings in the same order, the same extent,
 // widths and formats, holes and blank cells included.
@@ -273,6 +438,7 @@ TEST(XlsRowSource, FormsTheSameFileAsCellsHeldInMemory) {
       for (Workbook* book : {&held, &formed}) {
         book->autoFitColumns(0, 8);
         book->setText(first + count + 2, 1, "after the fit");
+        book->addFormat(first, 8, first, 8, kVCentre);  // widens the block's first row after the fit
       }
       EXPECT_EQ(held.rowCount(), formed.rowCount());
       EXPECT_EQ(held.fileBytes(), formed.fileBytes());

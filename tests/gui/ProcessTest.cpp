@@ -2,7 +2,6 @@
 // chip, one that stops answering, and the built-in simulator.
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "PtyBridge.h"
+#include "support/ChildProcess.h"
 
 namespace kestrav::test {
 namespace {
@@ -45,78 +45,25 @@ std::vector<std::string> lines(const std::string& text) {
 // Runs kestrav-gui offscreen; a program still running after `limit` is
 // stopped with `endSignal` and reported as not exited.
 Outcome runGui(const std::vector<std::string>& args, std::chrono::milliseconds limit, int endSignal = SIGTERM) {
-  int outPipe[2], errPipe[2];
-  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    close(outPipe[0]);
-    close(errPipe[0]);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::string runtime = "/tmp/kestrav-gui-test-" + std::to_string(getuid());
-    mkdir(runtime.c_str(), 0700);
-    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(KESTRAV_GUI_PATH)};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(KESTRAV_GUI_PATH, argv.data());
-    _exit(127);
-  }
-  close(outPipe[1]);
-  close(errPipe[1]);
-  Outcome o;
+  const std::string runtime = "/tmp/kestrav-gui-test-" + std::to_string(getuid());
+  mkdir(runtime.c_str(), 0700);
+  ChildProcess gui;
+  gui.spawn(KESTRAV_GUI_PATH, args, {"", {{"QT_QPA_PLATFORM", "offscreen"}, {"XDG_RUNTIME_DIR", runtime}}});
   const auto deadline = std::chrono::steady_clock::now() + limit;
-  int open = 2;
-  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  while (open > 0 && std::chrono::steady_clock::now() < deadline) {
-    if (poll(fds, 2, 20) <= 0) continue;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
-      char buffer[512];
-      const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-      if (n > 0) {
-        (i == 0 ? o.out : o.err).append(buffer, static_cast<std::size_t>(n));
-      } else {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      }
-    }
-  }
-  int status = 0;
-  bool reaped = false;
-  while (!reaped && std::chrono::steady_clock::now() < deadline) {
-    reaped = waitpid(pid, &status, WNOHANG) == pid;
-    if (!reaped) std::this_thread::sleep_for(10ms);
-  }
-  if (reaped) {
-    o.exited = WIFEXITED(status);
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  gui.gather(limit);
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  Outcome o;
+  if (const auto status = gui.wait(std::max(left, 0ms))) {
+    o.exited = WIFEXITED(*status);
+    o.status = WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
   } else {
-    kill(pid, endSignal);
-    // What it says on its way out.
-    const auto grace = std::chrono::steady_clock::now() + 20s;
-    while (open > 0 && std::chrono::steady_clock::now() < grace) {
-      if (poll(fds, 2, 20) <= 0) continue;
-      for (int i = 0; i < 2; ++i) {
-        if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
-        char buffer[512];
-        const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-        if (n > 0) {
-          (i == 0 ? o.out : o.err).append(buffer, static_cast<std::size_t>(n));
-        } else {
-          close(fds[i].fd);
-          fds[i].fd = -1;
-          --open;
-        }
-      }
-    }
-    waitpid(pid, &status, 0);
-    o.statusAfterSignal = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    gui.signal(endSignal);
+    gui.gather(20s);  // what it says on its way out
+    const auto after = gui.wait(60s);
+    o.statusAfterSignal = after && WIFEXITED(*after) ? WEXITSTATUS(*after) : -1;
   }
-  for (pollfd& f : fds)
-    if (f.fd >= 0) close(f.fd);
+  o.out = gui.out;
+  o.err = gui.err;
   return o;
 }
 
@@ -182,36 +129,14 @@ TEST(GuiProcess, HelpAndVersionNeedNoDisplayAndBadOptionsAreRefused) {
 class SimProcess {
  public:
   explicit SimProcess(const std::vector<std::string>& args) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out[1], 1);
-      close(out[0]);
-      std::vector<char*> argv{const_cast<char*>(KESTRAV_SIM_PATH)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(KESTRAV_SIM_PATH, argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    // The first line is the terminal's path.
-    char c = 0;
-    while (read(out[0], &c, 1) == 1 && c != '\n') path_ += c;
-    out_ = out[0];
+    sim_.spawn(KESTRAV_SIM_PATH, args);
+    path_ = sim_.readLine();  // the first line is the terminal's path
   }
-  ~SimProcess() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (out_ >= 0) close(out_);
-  }
+  ~SimProcess() { sim_.stop(SIGTERM); }
   const std::string& path() const { return path_; }
 
  private:
-  pid_t pid_ = -1;
-  int out_ = -1;
+  ChildProcess sim_;
   std::string path_;
 };
 

@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,18 +19,15 @@
 
 #include "datalog/TempFolder.h"
 #include "datalog/XlsReadBack.h"
+#include "support/ChildProcess.h"
 
-extern char** environ;
 
 namespace kestrav::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-std::string program(const char* name) {
-  const char* dir = std::getenv("KESTRAV_BUILD_DIR");
-  return std::string(dir != nullptr ? dir : KESTRAV_BINARY_DIR) + "/" + name;
-}
+std::string program(const char* name) { return builtProgram(name); }
 
 std::string readText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -97,73 +91,7 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
   return true;
 }
 
-class Process {
- public:
-  // stdout to a pipe the test reads, stderr to `errFile` (or /dev/null).
-  // `blocked`: signals the program starts with blocked, so that one sent
-  // at once waits for the program to take it.
-  void spawn(const std::string& binary, std::vector<std::string> args, const std::string& errFile = "/dev/null",
-             const std::vector<int>& blocked = {}) {
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    args.insert(args.begin(), binary);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t mask;
-    sigemptyset(&mask);
-    for (const int sig : blocked) sigaddset(&mask, sig);
-    posix_spawnattr_setsigmask(&attributes, &mask);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-    ASSERT_EQ(posix_spawn(&pid_, binary.c_str(), &actions, &attributes, argv.data(), environ), 0);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    stdout_ = out[0];
-  }
-
-  std::string readLine(std::chrono::milliseconds limit = 10s) {
-    std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-      pollfd p{stdout_, POLLIN, 0};
-      if (::poll(&p, 1, 50) <= 0) continue;
-      char c = 0;
-      if (::read(stdout_, &c, 1) != 1 || c == '\n') break;
-      line += c;
-    }
-    return line;
-  }
-
-  // The wait status, or nothing when the process still runs after `limit`.
-  std::optional<int> wait(std::chrono::milliseconds limit) {
-    int status = 0;
-    if (!waitFor([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, limit)) return std::nullopt;
-    pid_ = -1;
-    return status;
-  }
-
-  void signal(int sig) { ::kill(pid_, sig); }
-
-  ~Process() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    if (stdout_ >= 0) ::close(stdout_);
-  }
-
- private:
-  pid_t pid_ = -1;
-  int stdout_ = -1;
-};
+using Process = ChildProcess;
 
 class LogProcess : public ::testing::Test {
  protected:
@@ -175,7 +103,9 @@ class LogProcess : public ::testing::Test {
     return path;
   }
   void startLog(std::vector<std::string> args, const std::vector<int>& blocked = {}) {
-    log_.spawn(program("kestrav-log"), std::move(args), errFile(), blocked);
+    ChildOptions options(errFile());
+    options.blocked = blocked;
+    log_.spawn(program("kestrav-log"), std::move(args), options);
   }
   // The exit status of a program that ended by itself within `limit`.
   int exitStatus(std::chrono::milliseconds limit = 60s) {

@@ -5,23 +5,22 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "SimHelpers.h"
+#include "support/ChildProcess.h"
 #include "link/BridgeLink.h"
 #include "link/CommandStrings.h"
 #include "link/PecTable.h"
 #include "link/ReplyBytes.h"
 #include "link/ports/SerialPort.h"
-
-extern char** environ;
 
 namespace kestrav::sim {
 namespace {
@@ -63,41 +62,21 @@ int openRaw(const std::string& path) {
 
 class SimProgram : public ::testing::Test {
  protected:
+  // kestrav-sim with these options; a program started before is killed.
   void start(std::vector<std::string> args) {
-    const char* dir = std::getenv("KESTRAV_BUILD_DIR");
-    if (dir == nullptr) dir = KESTRAV_BINARY_DIR;
-    const std::string binary = std::string(dir) + "/kestrav-sim";
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    args.insert(args.begin(), binary);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ASSERT_EQ(posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    stdout_ = out[0];
+    child_ = std::make_unique<test::ChildProcess>();
+    child_->spawn(test::builtProgram("kestrav-sim"), std::move(args));
+    stdout_ = child_->outFd();
+  }
+  int stop(int sig = SIGTERM) { return child_->stop(sig); }
+  // Its wait status once it ended by itself.
+  int ended() {
+    const auto status = child_->wait(std::chrono::seconds(10));
+    EXPECT_TRUE(status.has_value()) << "still running";
+    return status.value_or(-1);
   }
 
-  int stop(int sig = SIGTERM) {
-    ::kill(pid_, sig);
-    int status = -1;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return status;
-  }
-
-  void TearDown() override {
-    if (pid_ > 0) stop(SIGKILL);
-    if (stdout_ >= 0) ::close(stdout_);
-  }
-
-  pid_t pid_ = -1;
+  std::unique_ptr<test::ChildProcess> child_;
   int stdout_ = -1;
 };
 
@@ -202,17 +181,10 @@ TEST_F(SimProgram, TheSerialPortLinkWorksEndToEnd) {
 TEST_F(SimProgram, HelpAndBadOptions) {
   start({"--help"});
   EXPECT_NE(readLine(stdout_).find("kestrav-sim"), std::string::npos);
-  int status = -1;
-  ::waitpid(pid_, &status, 0);
-  pid_ = -1;
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  ::close(stdout_);
-  stdout_ = -1;
+  EXPECT_EQ(WEXITSTATUS(ended()), 0);
 
   start({"--boards", "99"});
-  ::waitpid(pid_, &status, 0);
-  pid_ = -1;
-  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_EQ(WEXITSTATUS(ended()), 2);
 }
 
 }  // namespace

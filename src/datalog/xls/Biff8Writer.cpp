@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <string>
-#include <unordered_map>
 
+#include "datalog/xls/SheetSurvey.h"
 #include "datalog/xls/Utf8.h"
 
 namespace kestrav::datalog::xls {
@@ -100,7 +100,7 @@ struct XlString {
   bool wide = false;
 };
 
-XlString toXlString(const std::string& utf8) {
+XlString toXlString(std::string_view utf8) {
   XlString s{utf16FromUtf8(utf8), false};
   if (s.chars.size() > Workbook::kMaxTextLength) {
     s.chars.resize(Workbook::kMaxTextLength);
@@ -161,44 +161,6 @@ class SstWriter {
   unsigned id_ = kSST;
 };
 
-// The sheet's texts numbered in order of first use, with the count of
-// uses.
-struct SharedStrings {
-  std::unordered_map<std::string, std::uint32_t> index;
-  std::vector<const std::string*> order;  // keys of `index`
-  std::uint32_t references = 0;
-
-  void add(const std::string& text) {
-    ++references;
-    const auto [it, added] = index.try_emplace(text, static_cast<std::uint32_t>(order.size()));
-    if (added) order.push_back(&it->first);
-  }
-  static constexpr std::uint32_t kUnknown = 0xFFFFFFFFu;
-  std::uint32_t of(const std::string& text) const {
-    const auto it = index.find(text);
-    return it == index.end() ? kUnknown : it->second;
-  }
-};
-
-// Where the sheet's cells lie, as the DIMENSIONS record gives it.
-struct Extent {
-  int firstRow = -1, lastRow = -1, firstCol = Workbook::kMaxColumns, lastCol = -1;
-
-  void add(int r, const std::vector<Cell>& cells) {
-    if (cells.empty()) return;
-    if (firstRow < 0) firstRow = r;
-    lastRow = r;
-    lastCol = std::max(lastCol, static_cast<int>(cells.size()) - 1);
-    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
-      const Cell& cell = cells[static_cast<std::size_t>(c)];
-      if (cell.kind != Cell::Kind::Blank || cell.format) {
-        firstCol = std::min(firstCol, c);
-        break;
-      }
-    }
-  }
-};
-
 void putGlobals(Bytes& out, const Workbook& book, const SharedStrings& sst, std::size_t& sheetOffsetAt) {
   putBof(out, 0x0005);
   {
@@ -243,9 +205,9 @@ void putGlobals(Bytes& out, const Workbook& book, const SharedStrings& sst, std:
     putRecord(out, kBoundSheet, d);
   }
   std::vector<XlString> strings;
-  strings.reserve(sst.order.size());
-  for (const std::string* s : sst.order) strings.push_back(toXlString(*s));
-  SstWriter(out).write(sst.references, strings);
+  strings.reserve(sst.order().size());
+  for (const std::string_view s : sst.order()) strings.push_back(toXlString(s));
+  SstWriter(out).write(sst.references(), strings);
   putRecord(out, kEOF, {});
 }
 
@@ -266,7 +228,7 @@ void putColumnWidths(Bytes& out, const Workbook& book) {
 
 void putDimensions(Bytes& out, const Extent& e) {
   Bytes d;
-  if (e.firstRow < 0) {
+  if (e.empty()) {
     putZeros(d, 14);
   } else {
     putU32(d, static_cast<std::uint32_t>(e.firstRow));
@@ -276,17 +238,6 @@ void putDimensions(Bytes& out, const Extent& e) {
     putU16(d, 0);
   }
   putRecord(out, kDimensions, d);
-}
-
-// Numbers the texts in the order the cells use them and finds the sheet's
-// extent, before anything is written: the globals list the texts ahead of
-// the sheet, and the sheet starts with its extent.
-void survey(const Workbook& book, SharedStrings& sst, Extent& extent) {
-  book.visitRows([&](int r, const RowView& row) {
-    extent.add(r, row.cells());
-    for (const Cell& cell : row.cells())
-      if (cell.kind == Cell::Kind::Text) sst.add(row.text(cell));
-  });
 }
 
 // The cells, handed on to `sink` a buffer-full at a time.
@@ -339,9 +290,9 @@ void putCells(Bytes& out, const Workbook& book, const SharedStrings& sst, const 
 }  // namespace
 
 void writeBiff8(const Workbook& book, const ChunkSink& sink) {
-  SharedStrings sst;
-  Extent extent;
-  survey(book, sst, extent);
+  SheetSurvey survey;
+  book.survey(survey);
+  const SharedStrings& sst = survey.strings;
   Bytes out;
   std::size_t sheetOffsetAt = 0;
   putGlobals(out, book, sst, sheetOffsetAt);
@@ -354,7 +305,7 @@ void writeBiff8(const Workbook& book, const ChunkSink& sink) {
     putRecord(out, kWsBool, d);
   }
   putColumnWidths(out, book);
-  putDimensions(out, extent);
+  putDimensions(out, survey.extent);
   putCells(out, book, sst, sink);
   {
     Bytes d;

@@ -14,7 +14,9 @@
 #include "datalog/xls/Biff8Writer.h"
 #include "datalog/xls/ColumnWidth.h"
 #include "datalog/xls/CompoundFile.h"
+#include "datalog/xls/SheetSurvey.h"
 #include "datalog/xls/Utf8.h"
+#include "files/FileCalls.h"
 
 namespace kestrav::datalog::xls {
 
@@ -98,7 +100,17 @@ void Workbook::addFormat(int row1, int column1, int row2, int column2, std::uint
     for (int c = std::max(column1, 0); c <= std::min(column2, kMaxColumns - 1); ++c) cell(r, c)->format |= bits;
 }
 
+// The texts of the source's rows in order of first use, with their uses
+// (the cells of the block name them by position here), and their extent
+// with the formats they had then.
+struct Workbook::BlockSurvey {
+  std::deque<std::string> texts;
+  std::vector<std::uint32_t> uses;
+  Extent extent;
+};
+
 void Workbook::setRowSource(int first, int count, RowSource source) {
+  blockSurvey_.reset();
   sourceFirst_ = std::clamp(first, 0, kMaxRows);
   sourceCount_ = std::clamp(count, 0, kMaxRows - sourceFirst_);
   source_ = std::move(source);
@@ -142,67 +154,121 @@ void Workbook::autoFitColumns(int first, int last) {
   if (first > last) return;
   if (widths_.size() <= static_cast<std::size_t>(last)) widths_.resize(static_cast<std::size_t>(last) + 1, 0);
   std::vector<double> widest(static_cast<std::size_t>(last - first + 1), 0.0);
-  // Every text is measured once per font, however many cells show it.
-  std::unordered_map<std::string, double> measured[2];
+  const int blockEnd = sourceFirst_ + sourceCount_;
+  auto block = sourceCount_ > 0 ? std::make_shared<BlockSurvey>() : nullptr;
+  // Every text is looked up once per cell: measured once per font however
+  // many cells show it, and counted for the block's shared strings. The
+  // keys name texts held by the book or by the block's survey.
+  constexpr std::uint32_t kNotInBlock = 0xFFFFFFFFu;
+  struct Seen {
+    double width[2] = {-1, -1};  // plain, bold; below 0 until measured
+    std::uint32_t blockOrder = kNotInBlock;
+  };
+  std::unordered_map<std::string_view, Seen> seen;
   std::u16string shown;
-  visitRows([&](int, const RowView& row) {
+  visitRows([&](int r, const RowView& row) {
     const auto& cells = row.cells();
-    for (int c = first; c <= last && c < static_cast<int>(cells.size()); ++c) {
+    const bool inBlock = block && r >= sourceFirst_ && r < blockEnd;
+    if (inBlock) block->extent.add(r, cells);
+    const int lastColumn = inBlock ? static_cast<int>(cells.size()) - 1 : std::min(last, static_cast<int>(cells.size()) - 1);
+    for (int c = inBlock ? 0 : first; c <= lastColumn; ++c) {
       const Cell& cell = cells[static_cast<std::size_t>(c)];
       if (cell.kind == Cell::Kind::Blank) continue;
-      double& w = widest[static_cast<std::size_t>(c - first)];
+      const bool fitted = c >= first && c <= last;
       const bool bold = (cell.format & kBold) != 0;
+      double width = 0;
       if (cell.kind == Cell::Kind::Text) {
         const std::string& text = row.text(cell);
-        auto& cache = measured[bold ? 1 : 0];
-        auto it = cache.find(text);
-        if (it == cache.end()) it = cache.emplace(text, textWidth(utf16FromUtf8(text), bold)).first;
-        w = std::max(w, it->second);
+        auto it = seen.find(text);
+        if (it == seen.end()) {
+          // A formed text lasts only as long as its row: the block keeps it.
+          it = seen.emplace(inBlock ? std::string_view(block->texts.emplace_back(text)) : std::string_view(text), Seen{})
+                   .first;
+          if (inBlock) {
+            it->second.blockOrder = static_cast<std::uint32_t>(block->uses.size());
+            block->uses.push_back(0);
+          }
+        } else if (inBlock && it->second.blockOrder == kNotInBlock) {  // shown in a held row first
+          it->second.blockOrder = static_cast<std::uint32_t>(block->uses.size());
+          block->texts.push_back(text);
+          block->uses.push_back(0);
+        }
+        Seen& s = it->second;
+        if (inBlock) ++block->uses[s.blockOrder];
+        if (!fitted) continue;
+        if (s.width[bold] < 0) s.width[bold] = textWidth(utf16FromUtf8(text), bold);
+        width = s.width[bold];
       } else {
+        if (!fitted) continue;
         char buf[32];
         std::snprintf(buf, sizeof buf, "%.10g", row.number(cell));
         shown.assign(buf, buf + std::strlen(buf));
-        w = std::max(w, textWidth(shown, bold));
+        width = textWidth(shown, bold);
       }
+      double& w = widest[static_cast<std::size_t>(c - first)];
+      w = std::max(w, width);
     }
   });
   for (int c = first; c <= last; ++c) {
     const double w = widest[static_cast<std::size_t>(c - first)];
     if (w > 0) widths_[static_cast<std::size_t>(c)] = columnWidthFor(w);
   }
+  blockSurvey_ = std::move(block);
+}
+
+void Workbook::survey(SheetSurvey& survey) const {
+  const int blockEnd = sourceFirst_ + sourceCount_;
+  auto inBlock = [&](int r) { return r >= sourceFirst_ && r < blockEnd; };
+  if (!blockSurvey_) {
+    visitRows([&](int r, const RowView& row) {
+      survey.extent.add(r, row.cells());
+      for (const Cell& cell : row.cells()) {
+        if (cell.kind != Cell::Kind::Text) continue;
+        if (inBlock(r)) survey.strings.addFormed(row.text(cell));
+        else survey.strings.addHeld(row.text(cell));
+      }
+    });
+    return;
+  }
+  // The rows held here as they are now; the source's rows as the last fit
+  // found them, with the formats added to them since.
+  const int stored = static_cast<int>(rows_.size());
+  auto addStored = [&](int r) {
+    const std::vector<Cell>& cells = rows_[static_cast<std::size_t>(r)];
+    if (inBlock(r)) {
+      survey.extent.addFormats(r, cells);
+      return;
+    }
+    survey.extent.add(r, cells);
+    for (const Cell& cell : cells)
+      if (cell.kind == Cell::Kind::Text) survey.strings.addHeld(texts_[cell.value]);
+  };
+  for (int r = 0; r < std::min(stored, sourceFirst_); ++r) addStored(r);
+  for (std::size_t i = 0; i < blockSurvey_->texts.size(); ++i)
+    survey.strings.addHeld(blockSurvey_->texts[i], blockSurvey_->uses[i]);
+  survey.extent.add(blockSurvey_->extent);
+  for (int r = sourceFirst_; r < stored; ++r) addStored(r);
 }
 
 std::vector<std::uint8_t> Workbook::fileBytes() const { return compoundFile("Workbook", biff8Stream(*this)); }
 
 namespace {
-constexpr const char* kStreamName = "Workbook";
-}
 
-namespace {
+constexpr const char* kStreamName = "Workbook";
 
 std::string describe(int err) { return std::strerror(err); }
 
-// All of `data` to `fd`; false with errno set on failure.
-bool writeAll(int fd, const std::vector<std::uint8_t>& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) {
-      errno = EIO;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
+bool writeAll(int fd, const Bytes& data) { return files::writeAll(fd, data.data(), data.size()); }
 
 std::atomic<unsigned> tempCounter{0};
 
 }  // namespace
+
+std::string temporaryName(unsigned pid, unsigned n) {
+  char name[32];
+  std::snprintf(name, sizeof name, ".xls-%08x-%08x.tmp", pid, n);
+  return name;
+}
 
 bool Workbook::save(const std::string& path, std::string* reason) const {
   auto fail = [&](const std::string& why) {
@@ -214,12 +280,9 @@ bool Workbook::save(const std::string& path, std::string* reason) const {
   // A file the user made read-only is refused rather than replaced.
   if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return fail(describe(errno));
 
-
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::string temp = folder + "." + base + "." + std::to_string(::getpid()) + "-" +
-                           std::to_string(tempCounter.fetch_add(1)) + ".tmp";
+  const std::string temp = folder + temporaryName(static_cast<unsigned>(::getpid()), tempCounter.fetch_add(1));
 
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return fail(describe(errno));
@@ -233,7 +296,9 @@ bool Workbook::save(const std::string& path, std::string* reason) const {
   });
   ok = ok && writeAll(fd, compoundPadding(streamSize)) && writeAll(fd, compoundTrailer(kStreamName, streamSize));
   const Bytes head = compoundHeader(streamSize);
-  ok = ok && ::pwrite(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size()) && ::fsync(fd) == 0;
+  // The bytes reach the disk before the new name does, so a power cut
+  // leaves the old file or the whole new one.
+  ok = ok && files::writeAllAt(fd, head.data(), head.size(), 0) && files::syncFile(fd);
   int err = ok ? 0 : errno;
   if (::close(fd) != 0 && ok) {
     ok = false;
@@ -247,6 +312,7 @@ bool Workbook::save(const std::string& path, std::string* reason) const {
     ::unlink(temp.c_str());
     return fail(describe(err));
   }
+  files::syncFolderOf(path);
   return true;
 }
 

@@ -12,12 +12,15 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace kestrav::datalog::xls {
+
+struct SheetSurvey;
 
 // Format attributes; a cell's format is any combination of them.
 enum FormatBit : std::uint8_t {
@@ -101,7 +104,15 @@ class Workbook {
   // Fits the width of columns first..last to what they hold now: the widest
   // text or number of the column, in its cell's font. Columns without
   // content keep the default width. Later writes do not refit.
+  // On the way it notes the texts and the extent of the row source's rows,
+  // so that writing the file forms those rows only once more.
   void autoFitColumns(int first, int last);
+
+  // The sheet's shared strings in order of first use, with their count of
+  // uses, and its extent: what the file's writer needs before it writes.
+  // `survey` must be fresh; it names texts of the workbook, so it is valid
+  // while the workbook is unchanged.
+  void survey(SheetSurvey& survey) const;
 
   // Rows up to the last that holds a cell (with a value or a format).
   int rowCount() const;
@@ -136,6 +147,16 @@ class Workbook {
   int sourceFirst_ = 0;
   int sourceCount_ = 0;
   RowSource source_;
+  // What the source's rows held when autoFitColumns last formed them; none
+  // until then. Shared by copies: it never changes once made.
+  struct BlockSurvey;
+  std::shared_ptr<const BlockSurvey> blockSurvey_;
 };
+
+// The name a save writes under before it renames the file: hidden, of a
+// fixed length whatever the workbook's name (a name of 255 characters
+// leaves no room to add to it), and one of its own for each save of the
+// process `pid`: ".xls-0000a2b3-00000000.tmp".
+std::string temporaryName(unsigned pid, unsigned n);
 
 }  // namespace kestrav::datalog::xls
