@@ -80,6 +80,10 @@ int QtDesktop::runModal(QDialog& dialog) {
   open_.emplace_back(&dialog);
   const int result = dialog.exec();
   open_.pop_back();
+  // The window the dialog belonged to takes the keyboard back, with the
+  // focus it had; not every platform hands it back by itself. (The box's
+  // own deactivation may still be on its way, so this asks every time.)
+  if (window_ && window_->isVisible()) window_->activateWindow();
   return result;
 }
 
