@@ -7,6 +7,15 @@
 
 namespace kestrav::app {
 
+#ifdef KESTRAV_PLANT_HANDOVER_RACE
+// Built only into the test that proves scripts/sanitize-threads' suppressions
+// hide no race of ours: a count of the events run, which the core writes and
+// the window reads without the lock.
+namespace {
+int plantedEventsRun = 0;
+}
+#endif
+
 using context::Control;
 using context::MessageAnswer;
 
@@ -125,13 +134,16 @@ void CoreThread::start(Monitor& m) {
   coreId_ = thread_.get_id();
 }
 
-void CoreThread::post(int control, Event event, bool focused) {
+std::uint64_t CoreThread::post(int control, Event event, bool focused) {
+  std::uint64_t number = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (stopping_ || !thread_.joinable()) return;
-    queue_.push_back({control, std::move(event), focused, false});
+    if (stopping_ || !thread_.joinable()) return 0;
+    number = ++posted_;
+    queue_.push_back({number, control, std::move(event), focused, false});
   }
   wake_.notify_all();
+  return number;
 }
 
 void CoreThread::requestTick() {
@@ -150,7 +162,7 @@ void CoreThread::stop(Event last) {
     stopping_ = true;
     queue_.clear();
     tickPending_ = false;
-    if (last) queue_.push_back({-1, std::move(last), false, false});
+    if (last) queue_.push_back({++posted_, -1, std::move(last), false, false});
   }
   wake_.notify_all();
   thread_.join();
@@ -171,6 +183,7 @@ void CoreThread::loop() {
       if (!queue_.empty()) {
         item = std::move(queue_.front());
         queue_.pop_front();
+        taken_ = item.number;
       } else {
         tickPending_ = false;
         item.tick = true;
@@ -195,6 +208,9 @@ void CoreThread::loop() {
 }
 
 void CoreThread::runItem(Item& item) {
+#ifdef KESTRAV_PLANT_HANDOVER_RACE
+  ++plantedEventsRun;
+#endif
   if (item.tick) {
     timerTick(*m_);
     return;
@@ -218,6 +234,7 @@ void CoreThread::publish() {
     for (std::size_t i = 0; i < from.size(); ++i)
       if (to[i]->revision() != from[i]->revision()) to[i]->copyStateFrom(*from[i]);
     stagedFocus_ = focus;
+    stagedTaken_ = taken_;
     published_ = true;
     notify = !renderPending_;
     renderPending_ = true;
@@ -230,6 +247,7 @@ bool CoreThread::takePublished(context::MainWindowModel& shown) {
   renderPending_ = false;
   if (!published_) return false;
   published_ = false;
+  shownTaken_ = stagedTaken_;
   const std::vector<Control*>& from = staged_->all();
   const std::vector<Control*>& to = shown.all();
   for (std::size_t i = 0; i < from.size(); ++i)
@@ -243,6 +261,9 @@ bool CoreThread::takePublished(context::MainWindowModel& shown) {
 }
 
 bool CoreThread::idle() {
+#ifdef KESTRAV_PLANT_HANDOVER_RACE
+  if (plantedEventsRun < 0) return false;
+#endif
   std::lock_guard<std::mutex> lock(mutex_);
   return queue_.empty() && !tickPending_ && !busy_;
 }

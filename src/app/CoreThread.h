@@ -15,6 +15,7 @@
 // No routine of the subsystems knows about any of this.
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -62,8 +63,9 @@ class CoreThread {
   // Queues an event for the control at `control` (its place in
   // MainWindowModel::all(); -1 for none). It is dropped if, when the core
   // takes it, that control is disabled or hidden, or (focused) no longer
-  // has the keyboard focus: the keys of a box go to the box only.
-  void post(int control, Event event, bool focused = false);
+  // has the keyboard focus: the keys of a box go to the box only. Returns
+  // the event's number (counting from 1), 0 when the core is not running.
+  std::uint64_t post(int control, Event event, bool focused = false);
   // Asks for a Timer1 tick; at most one waits, as a busy timer coalesces.
   void requestTick();
 
@@ -76,6 +78,9 @@ class CoreThread {
   // The window's side: copies what changed since the last take into
   // `shown` (focus included). False when nothing was published since.
   bool takePublished(context::MainWindowModel& shown);
+  // The number of the last event the core had taken when it published the
+  // copy taken last: what the window shows includes every event up to it.
+  std::uint64_t takenThrough() const { return shownTaken_; }
 
   // The core has nothing to do: queue empty, no tick waiting, no event
   // running. waitIdle waits up to `ms` for it.
@@ -85,6 +90,7 @@ class CoreThread {
  private:
   class HandOver;
   struct Item {
+    std::uint64_t number = 0;
     int control = -1;
     Event event;
     bool focused = false;
@@ -111,6 +117,10 @@ class CoreThread {
   bool stopping_ = false;
   bool renderPending_ = false;
   bool published_ = false;
+  std::uint64_t posted_ = 0;       // the number of the last event posted
+  std::uint64_t taken_ = 0;        // ... and of the last one the core took
+  std::uint64_t stagedTaken_ = 0;  // taken_ when the staged copy was published
+  std::uint64_t shownTaken_ = 0;   // the window's: stagedTaken_ of its last take
   std::unique_ptr<context::MainWindowModel> staged_;  // the last published copy
   int stagedFocus_ = -1;
 };

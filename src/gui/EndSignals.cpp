@@ -1,5 +1,6 @@
 #include "gui/EndSignals.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,7 +17,11 @@ int writeEnd = -1;  // the pipe the handler writes to; one EndSignals at a time
 extern "C" void onEndSignal(int signalNumber) {
   const int saved = errno;
   const unsigned char n = static_cast<unsigned char>(signalNumber);
-  if (writeEnd >= 0) [[maybe_unused]] const ssize_t ignored = ::write(writeEnd, &n, 1);
+  // Tried again when another signal interrupted it. A full pipe (EAGAIN)
+  // holds signals the loop has not read yet: the first of those ends the
+  // program, so this one may go.
+  while (writeEnd >= 0 && ::write(writeEnd, &n, 1) < 0 && errno == EINTR) {
+  }
   errno = saved;
 }
 

@@ -197,9 +197,9 @@ QAction* MainWindow::actionFor(const Control& c) const {
   return nullptr;
 }
 
-void MainWindow::userEvent(const Control& c, app::CoreThread::Event event, bool focused) {
+std::uint64_t MainWindow::userEvent(const Control& c, app::CoreThread::Event event, bool focused) {
   views_[viewOf_.at(&c)].rendered = 0;
-  core_.post(placeOf_.at(&c), std::move(event), focused);
+  return core_.post(placeOf_.at(&c), std::move(event), focused);
 }
 
 void MainWindow::render() {
@@ -213,13 +213,23 @@ void MainWindow::render() {
     ++painted;
   }
   lastRenderCount_ = painted;
+  followModelFocus();
+}
 
+void MainWindow::followModelFocus() {
   const Control* focus = shown_.focused();
-  if (focus != renderedFocus_) {
-    renderedFocus_ = focus;
-    QWidget* w = focus != nullptr ? widgetFor(*focus) : nullptr;
-    if (w != nullptr && QApplication::focusWidget() != w) w->setFocus(Qt::OtherFocusReason);
-  }
+  QWidget* w = focus != nullptr ? widgetFor(*focus) : nullptr;
+  if (w == nullptr) return;
+  // A focus move of the user's the core has not taken yet is newer than
+  // the model's focus; the core's answer to it comes with a later copy.
+  if (core_.takenThrough() < lastFocusMove_) return;
+  // A popup or a dialog keeps the keyboard while it is up; the window's
+  // own focus is set, for when it comes back.
+  if (QApplication::activePopupWidget() != nullptr || QApplication::activeModalWidget() != nullptr) return;
+  // Compared with where Qt's focus really is, not with the last focus
+  // rendered: a message box closing, or an event the core dropped, moves
+  // Qt's focus without the model.
+  if (focusWidget() != w || (isActiveWindow() && QApplication::focusWidget() != w)) w->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::tick() { core_.requestTick(); }
@@ -240,7 +250,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::focusEntered(Control& c) {
   // The model already has it when render() moved the focus.
   if (shown_.focused() == &c) return;
-  userEvent(c, [](context::Monitor& m, Control* t) { m.ui.setFocus(*t); });
+  lastFocusMove_ = userEvent(c, [](context::Monitor& m, Control* t) { m.ui.setFocus(*t); });
 }
 
 }  // namespace kestrav::gui

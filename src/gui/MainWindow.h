@@ -51,10 +51,12 @@ class MainWindow : public QMainWindow {
   // Every entry point: posts the event to the core. The control the user
   // acted on is repainted at the next render even if its model did not
   // change, so the widget never keeps a state the model refused.
-  void userEvent(const context::Control& c, app::CoreThread::Event event, bool focused = false);
+  std::uint64_t userEvent(const context::Control& c, app::CoreThread::Event event, bool focused = false);
   int viewIndexOf(const context::Control& c) const;
   void tick();
   void focusEntered(context::Control& c);
+  // Puts Qt's keyboard focus where the model has it.
+  void followModelFocus();
 
   app::CoreThread& core_;
   context::MainWindowModel shown_;  // the copy rendered: only this thread touches it
@@ -64,7 +66,7 @@ class MainWindow : public QMainWindow {
   std::unordered_map<const context::Control*, int> placeOf_;  // index in all()
   std::unordered_map<const QObject*, context::Control*> controlOf_;
   QTimer timer_;
-  const context::Control* renderedFocus_ = nullptr;
+  std::uint64_t lastFocusMove_ = 0;  // the event of the user's last focus move
   int lastRenderCount_ = 0;
 };
 

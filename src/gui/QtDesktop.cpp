@@ -1,6 +1,6 @@
 #include "gui/QtDesktop.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -75,6 +75,33 @@ void QtDesktop::prepareDialog() {
   if (beforeDialog_) beforeDialog_();
 }
 
+int QtDesktop::runModal(QDialog& dialog) {
+  if (escaping_) return QDialog::Rejected;
+  open_.emplace_back(&dialog);
+  const int result = dialog.exec();
+  open_.pop_back();
+  // The window the dialog belonged to takes the keyboard back, with the
+  // focus it had; not every platform hands it back by itself. (The box's
+  // own deactivation may still be on its way, so this asks every time.)
+  if (window_ && window_->isVisible()) window_->activateWindow();
+  return result;
+}
+
+void QtDesktop::escapeDialogs() {
+  escaping_ = true;
+  // Newest first: a dialog opened over another (the save dialog's question
+  // about a file that exists) blocks the one below it. reject() is what
+  // Escape does, also for a box whose buttons offer no Escape.
+  for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
+    for (int depth = 0; depth < 8; ++depth) {
+      auto* inner = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (inner == nullptr || inner == it->data() || !inner->isVisible()) break;
+      inner->reject();
+    }
+    if (*it) (*it)->reject();
+  }
+}
+
 context::MessageAnswer QtDesktop::messageBox(const std::string& text, const std::string& title,
                                          context::MessageButtons buttons, context::MessageIcon icon,
                                          context::MessageAnswer defaultButton) {
@@ -83,7 +110,7 @@ context::MessageAnswer QtDesktop::messageBox(const std::string& text, const std:
                   buttonsOf(buttons), window_);
   box.setObjectName("MessageBox");
   if (QAbstractButton* b = box.button(buttonOf(defaultButton))) box.setDefaultButton(qobject_cast<QPushButton*>(b));
-  return answerOf(box.exec(), buttons);
+  return answerOf(runModal(box), buttons);
 }
 
 std::string QtDesktop::inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
@@ -94,7 +121,7 @@ std::string QtDesktop::inputBox(const std::string& prompt, const std::string& ti
   dialog.setLabelText(qs(prompt));
   dialog.setTextValue(qs(defaultText));
   dialog.setInputMode(QInputDialog::TextInput);
-  if (dialog.exec() != QDialog::Accepted) return {};
+  if (runModal(dialog) != QDialog::Accepted) return {};
   return dialog.textValue().toStdString();
 }
 
@@ -112,7 +139,7 @@ std::optional<std::string> QtDesktop::saveFileDialog(const std::string& filter, 
   // Before exec, while the name box cannot have the focus yet: selectFile
   // leaves a focused box alone.
   if (!suggestedPath.empty()) dialog.selectFile(qs(suggestedPath));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  if (runModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return withSuffix(dialog.selectedFiles().first().toStdString(), f.suffix);
 }
 

@@ -3,9 +3,11 @@
 // save dialog, opening a file with the desktop's default application, the
 // program's folder and quitting.
 
+#include <QDialog>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "context/Desktop.h"
 
@@ -34,11 +36,22 @@ class QtDesktop : public context::Desktop {
   bool quitRequested() const { return quitRequested_; }
   int quitStatus() const { return quitStatus_; }
 
+  // A stop signal ends the program: the dialogs that are up close as their
+  // Escape key would close them, and every dialog asked for from now on
+  // gets that answer without showing. An unattended program must not wait
+  // for a user who has logged out.
+  void escapeDialogs();
+
  private:
   void prepareDialog();
+  // exec() of a dialog that escapeDialogs() can close; Rejected at once once
+  // the program is ending.
+  int runModal(QDialog& dialog);
 
   QPointer<QWidget> window_;
   std::function<void()> beforeDialog_;
+  std::vector<QPointer<QDialog>> open_;  // the dialogs up, the newest last
+  bool escaping_ = false;
   bool quitRequested_ = false;
   int quitStatus_ = 0;
 };

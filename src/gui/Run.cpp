@@ -16,14 +16,18 @@ int runWindow(context::Monitor& m, app::CoreThread& core, MainWindow& window, Qt
   desktop.attach(&window, [&window] { window.render(); });
   m.saveBeforeEnd = app::saveLastDatalogOnEnd;
   // The save and the end run on the core thread, after the event it is
-  // running (a dialog that is up is answered first).
-  const EndSignals endSignals([&core](int signalNumber) {
+  // running: a dialog that is up closes as its Escape key would, and the
+  // dialogs asked for after it are not shown, so that event ends soon.
+  const EndSignals endSignals([&core, &desktop](int signalNumber) {
+    desktop.escapeDialogs();
     core.post(-1, [signalNumber](context::Monitor& mon, context::Control*) {
       context::endOnSignal(mon, signalNumber);
     });
   });
   app::wireMainWindow(m);
   app::loadMainWindow(m);
+  // A signal during a dialog of the load came before the core ran.
+  if (endSignals.received() != 0 && !m.ended()) context::endOnSignal(m, endSignals.received());
   int status = 0;
   if (!m.ended()) {
     core.start(m);

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -124,6 +125,46 @@ TEST(QtDesktop, SaveDialogOpensOnTheSuggestedFile) {
   EXPECT_EQ(shownFolder, QDir(folder).absolutePath());
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, QFileInfo(suggested).absoluteFilePath().toStdString());
+}
+
+// What a stop signal does to the dialogs: the save dialog and the question
+// Qt asks over it about a file that exists close as Escape would, and a box
+// asked for afterwards is answered the same way without showing.
+TEST(QtDesktop, EscapingTheDialogsClosesTheOnesUpAndAnswersTheNextOnesAtOnce) {
+  gui::QtDesktop desktop;
+  const QString existing = QDir::tempPath() + "/kestrav-escape-dialogs-test.xls";
+  QFile(existing).open(QIODevice::WriteOnly);
+  QString question;
+  whenModal([&](QWidget* w) {
+    auto* dialog = qobject_cast<QFileDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText(existing);
+    whenModal([&](QWidget* over) {
+      question = qobject_cast<QMessageBox*>(over) ? qobject_cast<QMessageBox*>(over)->text() : "not a box";
+      desktop.escapeDialogs();
+    });
+    QMetaObject::invokeMethod(dialog, "accept");  // asks whether to replace the file, and waits
+  });
+  EXPECT_FALSE(desktop.saveFileDialog("Excel file (*.xls) |*.xls", "").has_value());
+  EXPECT_TRUE(question.contains("already exists")) << question.toStdString();
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+  int shown = 0;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (QWidget* w = QApplication::activeModalWidget()) {
+      ++shown;
+      QMetaObject::invokeMethod(w, "reject");
+    }
+  });
+  watch.start(10);
+  EXPECT_EQ(desktop.messageBox("x", "t", MessageButtons::YesNoCancel, MessageIcon::Question, MessageAnswer::Yes),
+            MessageAnswer::Cancel);
+  EXPECT_EQ(desktop.inputBox("p", "t", "100"), "");
+  EXPECT_FALSE(desktop.saveFileDialog("Excel file (*.xls) |*.xls", "").has_value());
+  QApplication::processEvents();
+  EXPECT_EQ(shown, 0);
+  QFile::remove(existing);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include "WindowFixture.h"
+#include "config/Thresholds.h"
 #include "gui/RoutedLineEdit.h"
 
 namespace kestrav::test {
@@ -243,6 +244,87 @@ TEST_F(ThresholdBoxTest, TheCaretOfASelectionIsItsStart) {
   QTest::keyClick(box(0), Qt::Key_Backspace);
   settle();
   EXPECT_EQ(box(0)->text(), "1");
+}
+
+// A refused value ("Only Enter Values Between ...") shows a message box while
+// the focus moves on. However the focus left the box, once the box is
+// answered Qt's focus is where the model's is, so the next key goes where
+// the model expects it.
+class FocusAfterRefusalTest : public ThresholdBoxTest {
+ protected:
+  void expectFocusAgrees(const char* how) {
+    SCOPED_TRACE(how);
+    settle();
+    ASSERT_NE(ui.focused(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), widget(*ui.focused()))
+        << "model: " << ui.focused()->inventoryName() << ", Qt: "
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
+    // The refusal came first (the box left after it may refuse the pair too).
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), config::kThresholdRangeMessage);
+    boxes.clear();
+  }
+  void typeRefused() {
+    typeInto(1, "9");
+    ASSERT_EQ(ui.focused(), &ui.Text2[1]);
+  }
+};
+
+TEST_F(FocusAfterRefusalTest, QtsFocusFollowsTheModelsHoweverTheBoxWasLeft) {
+  typeRefused();
+  QTest::mouseClick(widget(ui.Check1[0]), Qt::LeftButton, Qt::NoModifier, QPoint(7, widget(ui.Check1[0])->height() / 2));
+  expectFocusAgrees("a click elsewhere");
+  EXPECT_EQ(ui.focused(), &ui.Check1[0]);
+
+  typeRefused();
+  QTest::keyClick(box(1), Qt::Key_Return);
+  expectFocusAgrees("Enter");
+  EXPECT_EQ(ui.focused(), &ui.Command1[5]);  // the write button
+
+  typeRefused();
+  QTest::keyClick(box(1), Qt::Key_Tab);
+  expectFocusAgrees("Tab");
+
+  typeRefused();
+  QTest::mouseClick(box(0), Qt::LeftButton);
+  expectFocusAgrees("a click into the other box");
+  EXPECT_EQ(ui.focused(), &ui.Text2[0]);
+  QTest::keyClicks(QApplication::focusWidget(), "3.5");
+  settle();
+  EXPECT_EQ(box(0)->text(), "3.5");
+  EXPECT_EQ(ui.Text2[0].text(), "3.5");
+}
+
+// The user is quicker than the core: a second focus move follows the first
+// before the core has taken it, or while the box is up.
+TEST_F(FocusAfterRefusalTest, QtsFocusFollowsTheModelsWhenTheUserIsQuicker) {
+  typeRefused();
+  QTest::mouseClick(widget(ui.Check1[0]), Qt::LeftButton, Qt::NoModifier, QPoint(7, widget(ui.Check1[0])->height() / 2));
+  QTest::mouseClick(box(0), Qt::LeftButton);
+  expectFocusAgrees("two clicks in a row");
+  EXPECT_EQ(ui.focused(), &ui.Text2[0]);
+
+  typeRefused();
+  QTest::keyClick(box(1), Qt::Key_Tab);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  expectFocusAgrees("two Tabs in a row");
+
+  // While the box is up, the window moves the focus itself.
+  typeRefused();
+  boxCloser.stop();
+  QTimer whileUp;
+  QObject::connect(&whileUp, &QTimer::timeout, [&] {
+    auto* b = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (b == nullptr) return;
+    whileUp.stop();
+    boxes.push_back(b->text().toStdString());
+    widget(ui.Command2[3])->setFocus(Qt::OtherFocusReason);
+    b->close();
+  });
+  whileUp.start(10);
+  QTest::mouseClick(widget(ui.Check1[0]), Qt::LeftButton, Qt::NoModifier, QPoint(7, widget(ui.Check1[0])->height() / 2));
+  expectFocusAgrees("a focus move while the box is up");
+  boxCloser.start(20);
 }
 
 }  // namespace
