@@ -3,6 +3,7 @@
 // PEC table, the window model and the desktop. One per program run; nothing
 // of it is global.
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -39,8 +40,9 @@ struct Monitor {
   // Who keeps the history of accepted readings; nullptr for nobody.
   ReadingObserver* readingObserver = nullptr;
 
-  // The nine characters of the last identification.
+  // The nine characters of the last identification, and when it ran.
   std::string identification;
+  std::chrono::system_clock::time_point identifiedAt{};
 
   // Set by the program: saves a datalog's ring before a lost bridge or a
   // signal ends the program (context/Shutdown.h).
