@@ -114,6 +114,34 @@ TEST(SerialPortOverPty, InputWaitingBeforeATransactionIsDiscarded) {
   EXPECT_EQ(link.reply(ReadCommand::RDCFG), kConfigReply);
 }
 
+// A reply that ended short may still be coming: its tail is listened out
+// before the transaction ends, so it can never open the next reply. (A reply
+// that came whole is followed by no such wait.)
+TEST(SerialPortOverPty, TheTailOfAShortReplyNeverOpensTheNextOne) {
+  FakeBridge bridge;
+  bridge.setFrameReply("");  // the bridge is slow: nothing within the read's time-out
+  SerialPort port(bridge.path(), 115200, 400);  // a wide quiet margin for a loaded machine
+  port.open();
+  port.setTimeouts(50, 50);
+  port.write(kReadConfig);
+  std::thread late([&] {
+    std::this_thread::sleep_for(150ms);
+    bridge.send("8102E1000000");  // the reply, long after the read gave up
+  });
+  char buffer[18] = {};
+  EXPECT_EQ(port.read(buffer, 18), 0u);
+  late.join();
+  port.close();
+
+  bridge.setFrameReply(kConfigReply);
+  port.open();
+  port.setTimeouts(1000, 50);
+  port.write(kReadConfig);
+  ASSERT_EQ(port.read(buffer, 18), 18u);
+  EXPECT_EQ(std::string(buffer, 18), kConfigReply);
+  port.close();
+}
+
 TEST(SerialPortOverPty, ReadGathersPiecesAndStopsAtItsDeadline) {
   FakeBridge bridge;
   SerialPort port(bridge.path());
