@@ -1,7 +1,7 @@
 #pragma once
 // The command line of kestrav-log:
 //   kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls
-//               [--vuv V --vov V] [--keep-going] [--trace FILE]
+//               [--vuv V --vov V] [--keep-going] [--trace FILE] [--pace fast|window] [--settle-ms N]
 
 #include <optional>
 #include <string>
@@ -10,6 +10,9 @@
 #include "app/PortChoice.h"
 
 namespace kestrav::headless {
+
+// Timer1's pacing of the window, or fast passes of the whole stack.
+enum class LogPace { Window, Fast };
 
 struct LogOptions {
   app::PortOptions port;
@@ -21,6 +24,8 @@ struct LogOptions {
   std::optional<std::string> vuv, vov;
   bool keepGoing = false;   // restart the cycle after a read gives up
   std::string tracePath;    // --trace FILE: every bridge transaction, one line each; empty for none
+  LogPace pace = LogPace::Window;
+  int settleMs = 0;         // fast pace: wait after each broadcast conversion start
 };
 
 enum class LogAction { Run, Help, Version, Error };
@@ -33,6 +38,7 @@ struct LogCommandLine {
 
 // One sample takes a pass of the cycle of 0.8 s: a shorter run holds none.
 constexpr double kShortestRun = 0.8;
+constexpr int kLongestSettleMs = 10000;
 
 // `args` excludes the program name.
 LogCommandLine parseLogCommandLine(const std::vector<std::string>& args);

@@ -7,6 +7,7 @@
 #include "app/PortChoice.h"
 #include "context/Shutdown.h"
 #include "datalog/Journal.h"
+#include "headless/Pace.h"
 #include "headless/Progress.h"
 #include "headless/UserSteps.h"
 
@@ -19,7 +20,6 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kProgram = "kestrav-log";
 constexpr double kLongestInterval = 26213.6;  // 32767 samples of 0.8 s
 constexpr const char* kLongestIntervalText = "26213.6";
-constexpr int kCollectStep = 3;  // the step of a datalog pass that records the sample
 
 std::chrono::seconds wholeSeconds(Clock::duration d) { return std::chrono::floor<std::chrono::seconds>(d); }
 // What is left is rounded up: "0:00:00 left" only once nothing is.
@@ -49,7 +49,7 @@ class TimedCollection {
   TimedCollection(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
                   StopSignals& signals)
       : m_(m), desktop_(desktop), o_(o), console_(console), signals_(signals),
-        progress_(console, std::string(kProgram) + ": ") {}
+        progress_(console, std::string(kProgram) + ": "), pace_(makePace(o, m)) {}
 
   int run();
 
@@ -60,9 +60,6 @@ class TimedCollection {
   // was saved (the hook saves a ring that holds samples; an empty one is
   // saved here, so the workbook is there whatever happened).
   void tellEnd(const std::string& reason);
-  bool tickRecordsSample() const {
-    return m_.stack.OnOff == 1 && m_.datalog.DATACOLLECTflag == 1 && m_.stack.MEASUREflag == kCollectStep;
-  }
   void report(Clock::time_point now);
 
   context::Monitor& m_;
@@ -71,12 +68,13 @@ class TimedCollection {
   Console& console_;
   StopSignals& signals_;
   ProgressReport progress_;
+  std::unique_ptr<CollectionPace> pace_;
   Clock::time_point start_, end_;
   ProgressFigures figures_;
 };
 
 int TimedCollection::run() {
-  const auto interval = std::chrono::milliseconds(std::max(1, m_.ui.Timer1.interval()));
+  const auto interval = pace_->interval();
   start_ = Clock::now();
   end_ = start_ + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o_.seconds));
   Clock::time_point next = start_ + interval;
@@ -84,8 +82,7 @@ int TimedCollection::run() {
   while (Clock::now() < end_) {
     if (const int signo = signals_.waitUntil(std::min(next, end_)); signo != 0) endOnSignal(signo);
     if (Clock::now() >= end_) break;
-    const bool sample = tickRecordsSample();
-    app::timerTick(m_);
+    const bool sample = pace_->step(m_);
     if (m_.ended()) {  // the bridge is gone
       tellEnd(app::refusalLine(kProgram, app::portName(o_.port), m_.identification));
       return m_.exitStatus();
@@ -130,13 +127,15 @@ void TimedCollection::report(Clock::time_point now) {
   figures_.elapsed = wholeSeconds(now - start_);
   figures_.remaining = secondsLeft(std::max(end_ - now, Clock::duration::zero()));
   stackCellRange(m_, figures_);
+  pace_->addFigures(figures_, now - start_);
   progress_.update(figures_);
 }
 
 }  // namespace
 
 std::string intervalAnswer(const LogOptions& o) {
-  return o.seconds > kLongestInterval ? kLongestIntervalText : o.secondsText;
+  // Fast passes come many to the set-up's 0.8 s: the largest ring keeps the most of them.
+  return o.seconds > kLongestInterval || o.pace == LogPace::Fast ? kLongestIntervalText : o.secondsText;
 }
 
 int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,

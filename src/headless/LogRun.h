@@ -17,7 +17,7 @@ constexpr int kExitFailed = 1;  // refused or lost bridge, a read that gave up, 
 constexpr int kExitUsage = 2;
 
 // The interval typed at the set-up's prompt: T itself, or the longest
-// interval the ring holds (32767 samples) when T is longer.
+// interval the ring holds (32767 samples) when T is longer or the pace is fast.
 std::string intervalAnswer(const LogOptions& o);
 
 // Runs on a Monitor built on `desktop`. Returns the exit status; a stop
