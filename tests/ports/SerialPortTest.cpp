@@ -119,25 +119,28 @@ TEST(SerialPortOverPty, InputWaitingBeforeATransactionIsDiscarded) {
 // that came whole is followed by no such wait.)
 TEST(SerialPortOverPty, TheTailOfAShortReplyNeverOpensTheNextOne) {
   FakeBridge bridge;
-  bridge.setFrameReply("");  // the bridge is slow: nothing within the read's time-out
-  SerialPort port(bridge.path(), 115200, 400);  // a wide quiet margin for a loaded machine
+  bridge.setFrameReply("");  // this bridge answers only what the test sends
+  SerialPort port(bridge.path(), 115200, 1000);  // a wide quiet margin for a loaded machine
+  std::thread bridgeSide([&] {
+    // The first reply comes late: its read has given up by then.
+    std::this_thread::sleep_for(100ms);
+    bridge.send("8102E1000000");
+    // The second comes as soon as the second command is there.
+    while (bridge.received() != kReadConfig + kReadConfig) std::this_thread::sleep_for(1ms);
+    bridge.send(kConfigReply);
+  });
+  char buffer[18] = {};
   port.open();
   port.setTimeouts(50, 50);
   port.write(kReadConfig);
-  std::thread late([&] {
-    std::this_thread::sleep_for(150ms);
-    bridge.send("8102E1000000");  // the reply, long after the read gave up
-  });
-  char buffer[18] = {};
   EXPECT_EQ(port.read(buffer, 18), 0u);
-  late.join();
   port.close();
 
-  bridge.setFrameReply(kConfigReply);
   port.open();
-  port.setTimeouts(1000, 50);
+  port.setTimeouts(3000, 50);
   port.write(kReadConfig);
-  ASSERT_EQ(port.read(buffer, 18), 18u);
+  EXPECT_EQ(port.read(buffer, 18), 18u);
+  bridgeSide.join();
   EXPECT_EQ(std::string(buffer, 18), kConfigReply);
   port.close();
 }
