@@ -1,8 +1,8 @@
 #pragma once
 // A whole headless datalog: start-up and identification, the stack size
 // and thresholds, the set-up, collection for the given wall-clock time with
-// Timer1 ticking, and the workbook at the end, on a lost bridge and on a
-// stop signal.
+// Timer1 ticking or fast passes (Pace.h), and the workbook at the end, on a
+// lost bridge and on a stop signal.
 
 #include "context/Monitor.h"
 #include "headless/Console.h"
