@@ -17,6 +17,9 @@ std::unique_ptr<link::BridgePort> makePort(const PortOptions& options) {
     case PortKind::Simulator: {
       sim::SimOptions sim;
       sim.boards = options.boards;
+      // The pace of a real bench: answers travel a 115200 Bd line and wait
+      // in the USB adapter, so the program meets the timing it will meet.
+      sim::useUsbBridgeLine(sim);
       return std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(sim), true);
     }
     case PortKind::Ftdi:

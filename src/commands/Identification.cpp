@@ -13,6 +13,7 @@ constexpr std::chrono::seconds kAskAgainWithin{1};
 
 void IDENTIFY_BRIDGE(context::Monitor& m) {
   const std::string reply = m.link.identify();
+  m.identifiedAt = m.clock.now();
   m.identification = reply.substr(0, 9);
   m.stack.Initialize = m.identification == kExpectedChip ? state::kTrue : state::kFalse;
   m.ui.Label_IDstring.setText(m.identification);

@@ -12,4 +12,8 @@ void STTMPAD_BROADCAST(context::Monitor& m);  // start temperature conversion
 void PLADC_BROADCAST(context::Monitor& m);    // poll conversion status
 void PLINT_BROADCAST(context::Monitor& m);    // poll interrupt status
 
+// The broadcast form of a start or poll, whatever the selected board's
+// broadcast choice: what a pass of every board sends.
+void sendBroadcastStart(context::Monitor& m, state::Broadcastable c);
+
 }  // namespace kestrav::commands

@@ -3,6 +3,7 @@
 // PEC table, the window model and the desktop. One per program run; nothing
 // of it is global.
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -42,13 +43,14 @@ struct Monitor {
   // Who watches the run from outside (journal lines, handler ends); nullptr for nobody.
   RunObserver* runObserver = nullptr;
 
-  // The nine characters of the last identification.
+  // The nine characters of the last identification, and when it ran.
   std::string identification;
   // How many times the heartbeat asks again, within a second, before a
   // failed identification is taken for a lost bridge: none for the window,
   // where one garbled reply ends the program; a long unattended datalog
   // may ride out line noise.
   int identificationRetries = 0;
+  std::chrono::system_clock::time_point identifiedAt{};
 
   // Set by the program: saves a datalog's ring before a lost bridge or a
   // signal ends the program (context/Shutdown.h).

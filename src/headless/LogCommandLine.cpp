@@ -127,6 +127,17 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
       const auto text = r.value();
       if (!text || text->empty()) return fail("--trace needs the path of a file");
       o.tracePath = *text;
+    } else if (name == "--pace") {
+      const auto text = r.value();
+      if (!text || (*text != "fast" && *text != "window")) return fail("--pace needs fast or window");
+      o.pace = *text == "fast" ? LogPace::Fast : LogPace::Window;
+    } else if (name == "--settle-ms") {
+      const auto text = r.value();
+      std::optional<int> ms;
+      if (text) ms = *text == "0" ? 0 : app::positiveNumber(*text);
+      if (!ms || *ms > kLongestSettleMs)
+        return fail("--settle-ms needs milliseconds from 0 to " + std::to_string(kLongestSettleMs));
+      o.settleMs = *ms;
     } else if (name == "--vuv" || name == "--vov") {
       const auto text = r.value();
       if (!text || !plainDecimal(*text) || !(config::leadingNumber(*text) <= kHighestThreshold))
@@ -146,7 +157,7 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
 
 std::string logUsageText() {
   return "Usage: kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls "
-         "[--vuv V --vov V] [--keep-going] [--trace FILE]\n"
+         "[--vuv V --vov V] [--keep-going] [--trace FILE] [--pace fast|window] [--settle-ms N]\n"
          "Datalogs a stack of KESTRAV-2 boards for T seconds without a window: the journal FILE.csv\n"
          "throughout, the last ring-full of samples (at most 32767) in the workbook FILE.xls at the end.\n"
          "\n" +
@@ -158,7 +169,12 @@ std::string logUsageText() {
          "                   0.000 to 6.120 V in steps of 0.024 V, VUV's step below VOV's\n"
          "  --keep-going     restart the cycle when a read gives up, and count it; ask a garbled\n"
          "                   identification again (three times within a second) before taking the bridge for lost\n"
-         "  --trace FILE     write every bridge transaction to FILE, one line each\n" +
+         "  --trace FILE     write every bridge transaction to FILE, one line each\n"
+         "  --pace window    step the stack as the window does: one board step per 100 ms tick\n"
+         "                   (the default; a sample per 0.8 s pass in the set-up's arithmetic)\n"
+         "  --pace fast      read every board in one pass, passes back to back, one sample each;\n"
+         "                   the set-up takes the largest ring (32767 samples)\n"
+         "  --settle-ms N    fast pace: wait N ms after each conversion start (default 0)\n" +
          app::telemetryUsageLines() +
          "  --help           show this text\n"
          "  --version        show the version\n"

@@ -1,7 +1,7 @@
 #pragma once
 // The command line of kestrav-log:
 //   kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls
-//               [--vuv V --vov V] [--keep-going] [--trace FILE]
+//               [--vuv V --vov V] [--keep-going] [--trace FILE] [--pace fast|window] [--settle-ms N]
 
 #include <optional>
 #include <string>
@@ -11,6 +11,9 @@
 #include "telemetry/TelemetryOptions.h"
 
 namespace kestrav::headless {
+
+// Timer1's pacing of the window, or fast passes of the whole stack.
+enum class LogPace { Window, Fast };
 
 struct LogOptions {
   app::PortOptions port;
@@ -23,6 +26,8 @@ struct LogOptions {
   bool keepGoing = false;   // restart the cycle after a read gives up
   std::string tracePath;    // --trace FILE: every bridge transaction, one line each; empty for none
   telemetry::TelemetryOptions telemetry;  // --mqtt and its companions
+  LogPace pace = LogPace::Window;
+  int settleMs = 0;         // fast pace: wait after each broadcast conversion start
 };
 
 enum class LogAction { Run, Help, Version, Error };
@@ -38,6 +43,7 @@ constexpr double kShortestRun = 0.8;
 // About 115 days; a longer T is refused rather than run into the limits of
 // the clock's arithmetic.
 constexpr double kLongestRun = 10'000'000.0;
+constexpr int kLongestSettleMs = 10000;
 
 // `args` excludes the program name.
 LogCommandLine parseLogCommandLine(const std::vector<std::string>& args);

@@ -12,6 +12,7 @@
 #include "datalog/Journal.h"
 #include "headless/CollectionTimes.h"
 #include "headless/FilesAhead.h"
+#include "headless/Pace.h"
 #include "headless/Progress.h"
 
 namespace kestrav::headless {
@@ -23,14 +24,12 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kProgram = "kestrav-log";
 constexpr double kLongestInterval = 26213.6;  // 32767 samples of 0.8 s
 constexpr const char* kLongestIntervalText = "26213.6";
-constexpr int kCollectStep = 3;  // the step of a datalog pass that records the sample
 // With --keep-going a garbled identification is asked again, up to three
 // times within a second, before the bridge is taken for lost.
 constexpr int kIdentificationRetries = 3;
 constexpr int kWriteConfigCommand = 5;  // Check5(5): WRCFG
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
-
 
 // kestrav-log's save before every end, the program's own and those it did
 // not choose: the ring goes to the --out workbook (the VIEW export), never
@@ -54,7 +53,7 @@ class TimedCollection {
   TimedCollection(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
                   StopSignals& signals)
       : m_(m), desktop_(desktop), o_(o), console_(console), signals_(signals),
-        progress_(console, std::string(kProgram) + ": ") {}
+        progress_(console, std::string(kProgram) + ": "), pace_(makePace(o, m)) {}
 
   int run();
 
@@ -65,9 +64,6 @@ class TimedCollection {
   // was saved (the hook saves a ring that holds samples; an empty one is
   // saved here, so the workbook is there whatever happened).
   void tellEnd(const std::string& reason);
-  bool tickRecordsSample() const {
-    return m_.stack.OnOff == 1 && m_.datalog.DATACOLLECTflag == 1 && m_.stack.MEASUREflag == kCollectStep;
-  }
   void report(Clock::time_point now);
 
   context::Monitor& m_;
@@ -76,12 +72,13 @@ class TimedCollection {
   Console& console_;
   StopSignals& signals_;
   ProgressReport progress_;
+  std::unique_ptr<CollectionPace> pace_;
   Clock::time_point start_, end_;
   ProgressFigures figures_;
 };
 
 int TimedCollection::run() {
-  const auto interval = std::chrono::milliseconds(std::max(1, m_.ui.Timer1.interval()));
+  const auto interval = pace_->interval();
   start_ = Clock::now();
   end_ = collectionEnd(start_, o_.seconds);
   Clock::time_point next = start_ + interval;
@@ -89,8 +86,7 @@ int TimedCollection::run() {
   while (Clock::now() < end_) {
     if (const int signo = signals_.waitUntil(std::min(next, end_)); signo != 0) endOnSignal(signo);
     if (Clock::now() >= end_) break;
-    const bool sample = tickRecordsSample();
-    app::timerTick(m_);
+    const bool sample = pace_->step(m_);
     if (m_.ended()) {  // the bridge is gone
       tellEnd(app::refusalLine(kProgram, app::portName(o_.port), m_.identification));
       return m_.exitStatus();
@@ -134,6 +130,7 @@ void TimedCollection::tellEnd(const std::string& reason) {
 void TimedCollection::report(Clock::time_point now) {
   collectionTimes(figures_, start_, end_, now);
   stackCellRange(m_, figures_);
+  pace_->addFigures(figures_, now - start_);
   progress_.update(figures_);
 }
 
@@ -154,7 +151,8 @@ bool writeThresholds(context::Monitor& m, const std::string& vuv, const std::str
 }
 
 std::string intervalAnswer(const LogOptions& o) {
-  return o.seconds > kLongestInterval ? kLongestIntervalText : o.secondsText;
+  // Fast passes come many to the set-up's 0.8 s: the largest ring keeps the most of them.
+  return o.seconds > kLongestInterval || o.pace == LogPace::Fast ? kLongestIntervalText : o.secondsText;
 }
 
 namespace {

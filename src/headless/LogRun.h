@@ -1,8 +1,8 @@
 #pragma once
 // A whole headless datalog: start-up and identification, the stack size
 // and thresholds, the set-up, collection for the given wall-clock time with
-// Timer1 ticking, and the workbook at the end, on a lost bridge and on a
-// stop signal.
+// Timer1 ticking or fast passes (Pace.h), and the workbook at the end, on a
+// lost bridge and on a stop signal.
 
 #include "context/Monitor.h"
 #include "headless/Console.h"
@@ -17,7 +17,7 @@ constexpr int kExitFailed = 1;  // refused or lost bridge, a read that gave up, 
 constexpr int kExitUsage = 2;   // bad arguments, or files that cannot be created where they are to go
 
 // The interval typed at the set-up's prompt: T itself, or the longest
-// interval the ring holds (32767 samples) when T is longer.
+// interval the ring holds (32767 samples) when T is longer or the pace is fast.
 std::string intervalAnswer(const LogOptions& o);
 
 // The thresholds for every chip of the stack: global mode, both boxes

@@ -40,6 +40,7 @@ std::string progressText(const ProgressFigures& f) {
   else
     t += "not read yet";
   t += ", " + std::to_string(f.giveUps) + (f.giveUps == 1 ? " give-up" : " give-ups");
+  if (f.passesPerSecond) t += ", " + state::fixed(*f.passesPerSecond, 1) + " passes/s";
   return t;
 }
 

@@ -45,10 +45,9 @@ std::string writeConfigString(const BoardStack& s) {
 
 std::string startCommandString(const BoardStack& s, Broadcastable c) {
   const state::BoardRecord& b = s.board[s.BRDnumber];
-  std::string out = "MSx";
-  if (b.BCASTflag[index(c)] != 1) out += "S" + b.BRDaddress;
-  out += "S" + hexByte(commandCode(c)) + "X";
-  return out;
+  return b.BCASTflag[index(c)] == 1 ? broadcastStartString(c) : "MSxS" + b.BRDaddress + "S" + hexByte(commandCode(c)) + "X";
 }
+
+std::string broadcastStartString(Broadcastable c) { return "MSxS" + hexByte(commandCode(c)) + "X"; }
 
 }  // namespace kestrav::link

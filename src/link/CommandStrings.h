@@ -38,4 +38,8 @@ std::string writeConfigString(const BoardStack& s);
 // broadcast or addressed by the selected board's flag for that command.
 std::string startCommandString(const BoardStack& s, Broadcastable c);
 
+// The broadcast form of a conversion start or poll ("MSxS10X"), whatever
+// the boards' broadcast flags say.
+std::string broadcastStartString(Broadcastable c);
+
 }  // namespace kestrav::link

@@ -5,12 +5,14 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
+#include "sim/BridgeLine.h"
 #include "sim/Simulator.h"
 
 namespace kestrav::sim {
@@ -29,6 +31,17 @@ void makeRaw(int fd) {
   t.c_cc[VTIME] = 0;
   if (tcsetattr(fd, TCSANOW, &t) != 0) fail("tcsetattr");
 }
+
+// How long poll may sleep: until the line delivers its next answer
+// characters, or kPollMs when nothing is on its way.
+timespec pollTimeout(const BridgeLine& line) {
+  std::chrono::nanoseconds wait = std::chrono::milliseconds(kPollMs);
+  if (const auto next = line.nextDelivery())
+    wait = std::clamp<std::chrono::nanoseconds>(*next - BridgeLine::Clock::now(), std::chrono::nanoseconds::zero(), wait);
+  const auto seconds = std::chrono::floor<std::chrono::seconds>(wait);
+  return {static_cast<time_t>(seconds.count()), static_cast<long>((wait - seconds).count())};
+}
+
 }  // namespace
 
 PtyServer::PtyServer() {
@@ -57,10 +70,13 @@ PtyServer::~PtyServer() {
   if (master_ >= 0) ::close(master_);
 }
 
+
 void PtyServer::serve(Simulator& simulator, int stopFd) {
+  BridgeLine line(simulator, simulator.options().line());
   for (;;) {
     pollfd fds[2] = {{stopFd, POLLIN, 0}, {master_, static_cast<short>(POLLIN | (output_.empty() ? 0 : POLLOUT)), 0}};
-    const int n = ::poll(fds, 2, kPollMs);
+    const timespec timeout = pollTimeout(line);
+    const int n = ::ppoll(fds, 2, &timeout, nullptr);
     if (n < 0) {
       if (errno == EINTR) continue;
       return;
@@ -72,18 +88,19 @@ void PtyServer::serve(Simulator& simulator, int stopFd) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
       continue;
     }
-    if (fds[1].revents & POLLIN) readInput(simulator);
+    if (fds[1].revents & POLLIN) readInput(line);
+    output_ += line.take(BridgeLine::Clock::now());
+    if (output_.size() > kMaxBacklog) output_.resize(kMaxBacklog);
     if (!output_.empty()) flushOutput();
   }
 }
 
-void PtyServer::readInput(Simulator& simulator) {
+void PtyServer::readInput(BridgeLine& line) {
   char buf[4096];
   for (;;) {
     const ssize_t n = ::read(master_, buf, sizeof buf);
     if (n > 0) {
-      output_ += simulator.process(std::string_view(buf, static_cast<std::size_t>(n)));
-      if (output_.size() > kMaxBacklog) output_.resize(kMaxBacklog);
+      line.hostWrote(std::string_view(buf, static_cast<std::size_t>(n)), BridgeLine::Clock::now());
       continue;
     }
     if (n < 0 && errno == EINTR) continue;

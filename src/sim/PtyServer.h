@@ -7,6 +7,7 @@
 namespace kestrav::sim {
 
 class Simulator;
+class BridgeLine;
 
 class PtyServer {
  public:
@@ -19,11 +20,12 @@ class PtyServer {
   const std::string& slavePath() const { return slavePath_; }
 
   // Answers everything written to the slave until `stopFd` becomes
-  // readable (a signalfd).
+  // readable (a signalfd). The answers travel the line the simulator's
+  // options model (SimOptions::lineBaud, usbLatencyMs).
   void serve(Simulator& simulator, int stopFd);
 
  private:
-  void readInput(Simulator& simulator);
+  void readInput(BridgeLine& line);
   void flushOutput();
 
   int master_ = -1;

@@ -8,6 +8,9 @@ namespace kestrav::sim {
 
 namespace {
 
+constexpr int kHighestLineBaud = 12'000'000;  // the fastest FTDI chips' UART
+constexpr int kLongestLatencyMs = 255;        // the adapter's latency timer holds a byte
+
 template <typename T>
 bool parseNumber(const std::string& text, T& value, int base = 10) {
   const char* end = text.data() + text.size();
@@ -79,6 +82,10 @@ SimArgs parseSimArgs(const std::vector<std::string>& args) {
       ok = parseShare(v, o.dropShare);
     else if (flag == "--unplug-after")
       ok = parseNumber(v, o.unplugAfter) && o.unplugAfter >= 0;
+    else if (flag == "--line-baud")
+      ok = parseNumber(v, o.lineBaud) && o.lineBaud >= 0 && o.lineBaud <= kHighestLineBaud;
+    else if (flag == "--usb-latency-ms")
+      ok = parseNumber(v, o.usbLatencyMs) && o.usbLatencyMs >= 0 && o.usbLatencyMs <= kLongestLatencyMs;
     else if (flag == "--identity")
       ok = !v.empty();
     else if (flag == "--cell-volts")
@@ -117,6 +124,10 @@ std::string simUsage() {
          "  --drop SHARE        share of read replies not answered\n"
          "  --unplug-after N    go silent after N transactions\n"
          "  --identity TEXT     name the bridge reports (default KESTRAV-2)\n"
+         "  --line-baud N       model the serial line: 10 bits per character at N Bd\n"
+         "                      each way (default 0: answers come at once)\n"
+         "  --usb-latency-ms L  model the USB adapter's latency timer: a short answer\n"
+         "                      waits L ms (0..255, default 0) unless 62 characters wait\n"
          "  --help              this text\n";
 }
 

@@ -4,6 +4,11 @@
 
 namespace kestrav::sim {
 
+void useUsbBridgeLine(SimOptions& options) {
+  options.lineBaud = kUsbBridgeBaud;
+  options.usbLatencyMs = kUsbBridgeLatencyMs;
+}
+
 Simulator::Simulator(SimOptions options)
     : options_(std::move(options)), firmware_(std::make_unique<BridgeFirmware>(options_)) {}
 

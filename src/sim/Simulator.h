@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/LineTiming.h"
+
 namespace kestrav::sim {
 
 // A broken sense wire: the wire at the top of `cell` (1..12) of the chip
@@ -29,7 +31,15 @@ struct SimOptions {
   double dropShare = 0.0;           // share of read replies not answered at all
   long unplugAfter = -1;            // the bridge goes silent after this many frames/IZ (-1 never)
   std::string identity = "KESTRAV-2";  // what the bridge answers to "IZ" (before its tail)
+  // The serial line to the host (sim/LineTiming.h), played by kestrav-sim's
+  // pty and by a real-time SimulatedPort: 0 and 0 answer at once.
+  int lineBaud = 0;      // characters of 10 bits at this rate, both ways
+  int usbLatencyMs = 0;  // the adapter's latency timer holding short answers
+  LineSettings line() const { return {lineBaud, usbLatencyMs}; }
 };
+
+// The line of a bench bridge: 115200 Bd behind an FTDI adapter at 2 ms.
+void useUsbBridgeLine(SimOptions& options);
 
 class BridgeFirmware;
 

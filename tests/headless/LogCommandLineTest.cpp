@@ -72,7 +72,8 @@ TEST(LogCommandLine, RefusesWhatItCannotUse) {
         with({"--vuv", "3", "--vov", "6.13"}), with({"--vuv", "-1", "--vov", "4"}), with({"--vuv", "3,1", "--vov", "4"}),
         with({"--out", folder.file("run.csv")}), with({"--out", folder.file("nowhere/run.xls")}), with({"--out="}),
         with({"--simulate", "--port", "/dev/pts/1"}), with({"--baud", "9600"}), with({"--simulate=16"}),
-        with({"--keep-going=yes"}), with({"--port", "--simulate"}),
+        with({"--keep-going=yes"}), with({"--port", "--simulate"}), with({"--pace", "slow"}), with({"--pace"}),
+        with({"--settle-ms", "-1"}), with({"--settle-ms", "10001"}), with({"--settle-ms", "5ms"}),
         Strings{"--boards", "2", "--seconds", "10", "--out", "--keep-going"},
         // Two decimal points: the boxes would have swallowed the second.
         with({"--seconds", "1.2.3"}), with({"--vuv", "3.1.1", "--vov", "4"}), with({"--vuv", "3", "--vov", "4.2."}),
@@ -131,7 +132,29 @@ TEST(LogCommandLine, UsageStartsWithTheUsageLine) {
   const std::string usage = logUsageText();
   EXPECT_EQ(usage.substr(0, usage.find('\n')),
             "Usage: kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls "
-            "[--vuv V --vov V] [--keep-going] [--trace FILE]");
+            "[--vuv V --vov V] [--keep-going] [--trace FILE] [--pace fast|window] [--settle-ms N]");
+}
+
+TEST(LogCommandLine, PaceIsTheWindowsUnlessFastIsAskedFor) {
+  test::TempFolder folder;
+  const Strings run{"--simulate", "--boards", "2", "--seconds", "10", "--out", folder.file("run.xls")};
+  LogCommandLine c = parseLogCommandLine(run);
+  ASSERT_EQ(c.action, LogAction::Run) << c.error;
+  EXPECT_EQ(c.options.pace, LogPace::Window);
+  EXPECT_EQ(c.options.settleMs, 0);
+  Strings fast = run;
+  fast.insert(fast.end(), {"--pace", "fast", "--settle-ms=25"});
+  c = parseLogCommandLine(fast);
+  ASSERT_EQ(c.action, LogAction::Run) << c.error;
+  EXPECT_EQ(c.options.pace, LogPace::Fast);
+  EXPECT_EQ(c.options.settleMs, 25);
+  // Fast passes fill the largest ring, whatever T is.
+  EXPECT_EQ(intervalAnswer(c.options), "26213.6");
+  fast.insert(fast.end(), {"--pace=window", "--settle-ms", "0"});
+  c = parseLogCommandLine(fast);
+  EXPECT_EQ(c.options.pace, LogPace::Window);
+  EXPECT_EQ(c.options.settleMs, 0);
+  EXPECT_EQ(intervalAnswer(c.options), "10");
 }
 
 // Longer than the ring: the prompt gets the longest interval it holds.

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -221,6 +222,38 @@ TEST_F(LogProcess, TraceWritesEveryTransactionOfTheRun) {
   }
   EXPECT_GE(identifications, 2) << "the start's and at least one tick's";
   EXPECT_GE(cellReads, 1);
+}
+
+// --pace fast: every sample is a pass of every board, each with its own
+// fresh reading; the set-up takes the largest ring.
+TEST_F(LogProcess, AtTheFastPaceEverySampleReadsEveryBoard) {
+  const std::string pty = startBridge({"--boards", "3"});
+  const std::string out = folder_.file("fast.xls");
+  const std::string trace = folder_.file("fast.tsv");
+  startLog({"--port", pty, "--boards", "3", "--seconds", "2", "--out", out, "--pace", "fast", "--trace", trace});
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value()) << err();
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 0) << err();
+  const auto records = csvRecords(readText(folder_.file("fast.csv")));
+  const long samples = static_cast<long>(records.size()) - 1;
+  EXPECT_GE(samples, 3) << "the window's pace takes 1.2 s for one sample of three boards";
+  std::map<std::string, long> reads;
+  for (const std::string& line : lines(readText(trace))) {
+    const auto tab = line.find('\t');
+    if (tab != std::string::npos) ++reads[line.substr(tab + 1, 9)];
+  }
+  // One sample per pass, every board's cells, temperatures, flags and
+  // configuration read in each.
+  for (const char* read : {"MSxT81T04", "MSxT83T04", "MSxT82T08", "MSxT83T06", "MSxT81T02"})
+    EXPECT_GE(reads[read], samples) << read;
+  EXPECT_LE(reads["MSxT81T04"], samples + 1) << "at most the pass the end cut short";
+  EXPECT_GE(reads["MSxS10X\t0"], samples);  // the broadcast start of each pass
+
+  const auto book = workbook(out);
+  if (!book) GTEST_SKIP() << "python3 with xlrd is not installed";
+  EXPECT_EQ(book->at(4, 1).value, "SAMPLES = 32767");
+  expectWorkbookShowsTheJournalsLastSamples(*book, folder_.file("fast.csv"), 32767, 3);
 }
 
 TEST_F(LogProcess, ABridgeUnpluggedMidRunSavesTheWorkbookAndEndsWithStatusOne) {

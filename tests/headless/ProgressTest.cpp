@@ -29,6 +29,8 @@ TEST(Progress, TextNamesSamplesTimesCellRangeAndGiveUps) {
   f.elapsed = seconds(90061);
   f.lowest.reset();
   EXPECT_EQ(progressText(f), "1 sample, 25:01:01 elapsed, 0:58:20 left, cells not read yet, 1 give-up");
+  f.passesPerSecond = 5.26;  // the fast pace
+  EXPECT_EQ(progressText(f), "1 sample, 25:01:01 elapsed, 0:58:20 left, cells not read yet, 1 give-up, 5.3 passes/s");
 }
 
 void readCell(context::Monitor& m, int board, int cell, float volts) {

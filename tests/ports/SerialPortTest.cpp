@@ -114,6 +114,37 @@ TEST(SerialPortOverPty, InputWaitingBeforeATransactionIsDiscarded) {
   EXPECT_EQ(link.reply(ReadCommand::RDCFG), kConfigReply);
 }
 
+// A reply that ended short may still be coming: its tail is listened out
+// before the transaction ends, so it can never open the next reply. (A reply
+// that came whole is followed by no such wait.)
+TEST(SerialPortOverPty, TheTailOfAShortReplyNeverOpensTheNextOne) {
+  FakeBridge bridge;
+  bridge.setFrameReply("");  // this bridge answers only what the test sends
+  SerialPort port(bridge.path(), 115200, 1000);  // a wide quiet margin for a loaded machine
+  std::thread bridgeSide([&] {
+    // The first reply comes late: its read has given up by then.
+    std::this_thread::sleep_for(100ms);
+    bridge.send("8102E1000000");
+    // The second comes as soon as the second command is there.
+    while (bridge.received() != kReadConfig + kReadConfig) std::this_thread::sleep_for(1ms);
+    bridge.send(kConfigReply);
+  });
+  char buffer[18] = {};
+  port.open();
+  port.setTimeouts(50, 50);
+  port.write(kReadConfig);
+  EXPECT_EQ(port.read(buffer, 18), 0u);
+  port.close();
+
+  port.open();
+  port.setTimeouts(3000, 50);
+  port.write(kReadConfig);
+  EXPECT_EQ(port.read(buffer, 18), 18u);
+  bridgeSide.join();
+  EXPECT_EQ(std::string(buffer, 18), kConfigReply);
+  port.close();
+}
+
 TEST(SerialPortOverPty, ReadGathersPiecesAndStopsAtItsDeadline) {
   FakeBridge bridge;
   SerialPort port(bridge.path());

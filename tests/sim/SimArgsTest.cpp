@@ -10,7 +10,7 @@ namespace {
 TEST(SimArgs, EveryOptionLandsInTheOptions) {
   const SimArgs a = parseSimArgs({"--boards", "4", "--seed", "42", "--corrupt", "0.1", "--short", "0.2", "--drop",
                                   "0.3", "--unplug-after", "100", "--identity", "OTHERCHIP", "--open-wire", "2:7",
-                                  "--cell-volts", "3.3"});
+                                  "--cell-volts", "3.3", "--line-baud", "115200", "--usb-latency-ms", "2"});
   ASSERT_EQ(a.error, "");
   EXPECT_EQ(a.options.boards, 4);
   EXPECT_EQ(a.options.seed, 42u);
@@ -23,6 +23,8 @@ TEST(SimArgs, EveryOptionLandsInTheOptions) {
   EXPECT_EQ(a.options.openWires[0].board, 1);
   EXPECT_EQ(a.options.openWires[0].cell, 7);
   EXPECT_DOUBLE_EQ(a.options.cellVolts, 3.3);
+  EXPECT_EQ(a.options.lineBaud, 115200);
+  EXPECT_EQ(a.options.usbLatencyMs, 2);
   EXPECT_FALSE(a.help);
 }
 
@@ -42,6 +44,9 @@ TEST(SimArgs, RejectsWhatItCannotServe) {
                                                                  {"--unplug-after", "-2"},
                                                                  {"--open-wire", "1:13"},
                                                                  {"--seed"},
+                                                                 {"--line-baud", "-9600"},
+                                                                 {"--line-baud", "fast"},
+                                                                 {"--usb-latency-ms", "256"},
                                                                  {"--frobnicate", "1"}})
     EXPECT_NE(parseSimArgs(bad).error, "") << bad[0];
   EXPECT_TRUE(parseSimArgs({"--help"}).help);

@@ -54,7 +54,8 @@ bool hungUp(const pollfd& p) { return (p.revents & (POLLHUP | POLLERR | POLLNVAL
 
 bool SerialPort::supportsBaud(int baud) { return termiosSpeed(baud).has_value(); }
 
-SerialPort::SerialPort(std::string path, int baud) : path_(std::move(path)), baud_(baud) {}
+SerialPort::SerialPort(std::string path, int baud, int quietMs)
+    : path_(std::move(path)), baud_(baud), quietMs_(quietMs) {}
 
 SerialPort::~SerialPort() { drop(); }
 
@@ -93,20 +94,30 @@ void SerialPort::openDevice() {
 }
 
 bool SerialPort::discardInput() {
-  // Replies nobody read (the answers to the "T" tokens of write-only
-  // commands, the tail of a reply that timed out) must not leak into this
-  // transaction. Output is kept: a command written by the previous
-  // transaction may still be on its way to the bridge, unless its write
-  // never drained, and then what is left of it would only garble this one.
+  // Replies nobody read (the tail of a reply that timed out, anything the
+  // bridge said unasked) must not leak into this transaction. Output is
+  // kept: a command written by the previous transaction may still be on its
+  // way to the bridge, unless its write never drained, and then what is
+  // left of it would only garble this one.
   if (::tcflush(fd_, outputStuck_ ? TCIOFLUSH : TCIFLUSH) != 0) return false;  // EIO once hung up
   outputStuck_ = false;
-  // The bridge may still be answering the previous command: read until the
-  // line has been quiet for a few milliseconds, a bounded amount so that a
-  // device that never stops talking cannot stall open().
+  // After a whole reply the line is idle (a short one was listened out when
+  // it ended): one look without waiting, which also sees a hang-up. A bridge
+  // still talking is listened out.
+  pollfd p{fd_, POLLIN, 0};
+  const int r = ::poll(&p, 1, 0);
+  if (r < 0) return errno == EINTR;
+  if (hungUp(p) && (p.revents & POLLIN) == 0) return false;
+  return r == 0 || waitForQuiet();
+}
+
+bool SerialPort::waitForQuiet() {
+  // A bounded amount, so that a device that never stops talking cannot
+  // stall open().
   char scratch[256];
   for (int i = 0; i < 16; ++i) {
     pollfd p{fd_, POLLIN, 0};
-    const int r = ::poll(&p, 1, kQuietMs);
+    const int r = ::poll(&p, 1, quietMs_);
     if (r == 0) return true;
     if (r < 0) return errno == EINTR;
     if (hungUp(p) && (p.revents & POLLIN) == 0) return false;
@@ -140,6 +151,7 @@ void SerialPort::setTimeouts(int readMs, int writeMs) {
 void SerialPort::write(std::string_view bytes) {
   if (fd_ < 0) return;
   const auto deadline = Clock::now() + std::chrono::milliseconds(writeTimeoutMs_);
+  writeDeadline_ = deadline;
   const char* next = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {
@@ -167,9 +179,8 @@ void SerialPort::write(std::string_view bytes) {
       return;
     }
   }
-  // Wait until the command has left, so that the bridge's answer to it comes
-  // while this transaction, not the next one, is listening.
-  if (!drainOutput(deadline)) outputStuck_ = true;
+  // Whether the command left in time is judged when the transaction closes:
+  // a read that follows needs no wait of its own, the reply shows it left.
 }
 
 std::size_t SerialPort::read(char* buffer, std::size_t count) {
@@ -199,11 +210,21 @@ std::size_t SerialPort::read(char* buffer, std::size_t count) {
       break;
     }
   }
+  // The rest of a short reply may still be coming (a slow bridge, an
+  // adapter holding it back): listen it out now, at the cost of the
+  // transaction that ended short (the identification does by design), not
+  // of the next one.
+  if (fd_ >= 0 && got < count && !waitForQuiet()) drop();
   return got;
 }
 
 // The descriptor stays open between transactions (see the header); the
-// next open() discards anything that arrives in between.
-void SerialPort::close() {}
+// next open() discards anything that arrives in between. A command still
+// queued is waited for until its write's deadline, so that a write-only
+// transaction ends with its command gone to the bridge; one that never
+// left is thrown away by the next open().
+void SerialPort::close() {
+  if (fd_ >= 0 && !drainOutput(writeDeadline_)) outputStuck_ = true;
+}
 
 }  // namespace kestrav::link

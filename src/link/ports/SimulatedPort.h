@@ -7,14 +7,17 @@
 #include <string>
 
 #include "link/BridgePort.h"
+#include "sim/BridgeLine.h"
 #include "sim/Simulator.h"
 
 namespace kestrav::link {
 
 class SimulatedPort : public BridgePort {
  public:
-  // realTime: a read that gets fewer characters than asked waits out its
-  // read time-out, as a real bridge would; false for fast tests.
+  // realTime: answers travel the line the simulator's options model
+  // (SimOptions::lineBaud, usbLatencyMs), and a read that gets fewer
+  // characters than asked waits out its read time-out, as a real bridge
+  // would. false for fast tests: every answer is there at once.
   explicit SimulatedPort(std::shared_ptr<sim::Simulator> simulator, bool realTime = true);
 
   // Starts a transaction: answers nobody read are gone, and a frame the
@@ -33,8 +36,9 @@ class SimulatedPort : public BridgePort {
  private:
   std::shared_ptr<sim::Simulator> simulator_;
   bool realTime_;
+  sim::BridgeLine line_;
   int readTimeoutMs_ = 0;
-  std::string pending_;  // what the bridge answered and the host has not read yet
+  std::string pending_;  // what reached the host and has not been read yet
 };
 
 }  // namespace kestrav::link
