@@ -53,7 +53,8 @@ bool endsWithXls(const std::string& path) {
 
 // The rules between the options once every argument was read.
 std::string checkOptions(LogOptions& o, bool boardsGiven, bool secondsGiven) {
-  if (!boardsGiven) return "--boards is needed";
+  if (!o.configPath.empty() && o.vuv) return "--config and --vuv/--vov do not go together: the file holds the thresholds";
+  if (!boardsGiven && o.configPath.empty()) return "--boards is needed";
   if (!secondsGiven) return "--seconds is needed";
   if (o.out.empty()) return "--out is needed";
   if (o.vuv.has_value() != o.vov.has_value()) return "--vuv and --vov go together";
@@ -114,6 +115,10 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
       const auto text = r.value();
       if (!text || text->empty()) return fail("--trace needs the path of a file");
       o.tracePath = *text;
+    } else if (name == "--config") {
+      const auto text = r.value();
+      if (!text || text->empty()) return fail("--config needs the path of a stack configuration file");
+      o.configPath = *text;
     } else if (name == "--vuv" || name == "--vov") {
       const auto text = r.value();
       if (!text || !plainDecimal(*text) || decimalValue<float>(*text) > kHighestThreshold)
@@ -131,7 +136,7 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
 
 std::string logUsageText() {
   return "Usage: kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls "
-         "[--vuv V --vov V] [--keep-going] [--trace FILE]\n"
+         "[--vuv V --vov V | --config FILE] [--keep-going] [--trace FILE]\n"
          "Datalogs a stack of KESTRAV-2 boards for T seconds without a window: the journal FILE.csv\n"
          "throughout, the last ring-full of samples (at most 32767) in the workbook FILE.xls at the end.\n"
          "\n" +
@@ -140,6 +145,8 @@ std::string logUsageText() {
          "  --seconds T      how long to collect, in seconds (one sample per 0.8 s)\n"
          "  --out FILE.xls   the workbook; the journal goes beside it\n"
          "  --vuv V --vov V  under- and over-voltage thresholds for every board, written first\n"
+         "  --config FILE    a stack configuration (as the window saves it) written to every board\n"
+         "                   and read back first; it gives the stack size (--boards may be left out)\n"
          "  --keep-going     restart the cycle when a read gives up, and count it\n"
          "  --trace FILE     write every bridge transaction to FILE, one line each\n"
          "  --help           show this text\n"

@@ -7,6 +7,8 @@
 #include "app/PortChoice.h"
 #include "context/Shutdown.h"
 #include "datalog/Journal.h"
+#include "config/StackConfigFile.h"
+#include "headless/ConfigWrite.h"
 #include "headless/Progress.h"
 #include "headless/UserSteps.h"
 
@@ -141,6 +143,20 @@ std::string intervalAnswer(const LogOptions& o) {
 
 int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
            StopSignals& signals) {
+  std::optional<config::StackConfig> config;
+  if (!o.configPath.empty()) {
+    config::StackConfigFileResult read = config::readStackConfigFile(o.configPath);
+    if (!read.ok()) {
+      console.line(std::string(kProgram) + ": " + read.error);
+      return kExitFailed;
+    }
+    if (o.boards != 0 && o.boards != read.config->boards) {
+      console.line(std::string(kProgram) + ": --boards " + std::to_string(o.boards) + " but " + o.configPath +
+                   " holds " + std::to_string(read.config->boards) + " boards");
+      return kExitUsage;
+    }
+    config = std::move(read.config);
+  }
   m.saveBeforeEnd = [&desktop](context::Monitor& monitor) { return saveToWorkbook(monitor, desktop); };
   app::wireMainWindow(m);
   app::loadMainWindow(m);
@@ -148,8 +164,14 @@ int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, C
     console.line(app::refusalLine(kProgram, app::portName(o.port), m.identification));
     return kExitFailed;
   }
-  chooseBoards(m, o.boards);
-  if (o.vuv && o.vov) writeThresholds(m, *o.vuv, *o.vov);
+  if (!config) {
+    chooseBoards(m, o.boards);
+    if (o.vuv && o.vov) writeThresholds(m, *o.vuv, *o.vov);
+  } else if (const std::string failure = writeConfigToStack(m, *config); !failure.empty() || m.ended()) {
+    console.line(m.ended() ? app::refusalLine(kProgram, app::portName(o.port), m.identification)
+                           : std::string(kProgram) + ": " + failure);
+    return kExitFailed;
+  }
   if (!createSetup(m, desktop, o.out, intervalAnswer(o))) {
     console.line(std::string(kProgram) + ": the datalog set-up for " + o.out + " was not accepted");
     return kExitFailed;
