@@ -1,16 +1,14 @@
 #include "headless/ConfigWrite.h"
 
 #include "app/StackConfigSteps.h"
+#include "app/UserSteps.h"
 #include "state/HexText.h"
 
 namespace kestrav::headless {
 
 namespace {
 
-constexpr int kWriteConfigButton = 5;
-constexpr int kReadConfigButton = 6;
-constexpr int kPerBoardOption = 0, kGlobalOption = 1;
-constexpr int kWriteBroadcastBox = 5;  // Check5(5): WRCFG to every chip at once
+constexpr int kWrcfg = state::index(state::Broadcastable::WRCFG);
 constexpr int kReadAttempts = 10;
 
 std::string bytesText(const config::Registers& r) {
@@ -29,7 +27,7 @@ bool replyPassedPec(const context::Monitor& m) {
 // check; the registers read, or nothing.
 std::optional<config::Registers> readBack(context::Monitor& m) {
   for (int attempt = 0; attempt < kReadAttempts && !m.ended(); ++attempt) {
-    m.ui.Command1[kReadConfigButton].raiseClick();
+    app::readConfig(m);
     if (m.ended() || !replyPassedPec(m)) continue;
     config::Registers r{};
     const state::BoardRecord& b = m.stack.board[m.stack.BRDnumber];
@@ -46,18 +44,17 @@ std::string boardName(const context::Monitor& m, int b) {
 }  // namespace
 
 std::string writeConfigToStack(context::Monitor& m, const config::StackConfig& c) {
-  context::MainWindowModel& ui = m.ui;
   app::applyStackConfig(m, c);
   const int selected = m.stack.BRDnumber;
-  ui.Option1[kPerBoardOption].setValue(1);
-  ui.Check5[kWriteBroadcastBox].setValue(0);
+  app::chooseThresholdScope(m, false);
+  app::setBroadcast(m, kWrcfg, false);
   for (int b = 0; b < c.boards && !m.ended(); ++b) {
-    ui.Command4[b].raiseClick();
-    ui.Command1[kWriteConfigButton].raiseClick();
+    app::selectBoard(m, b);
+    app::writeConfig(m);
   }
   std::string failure;
   for (int b = 0; b < c.boards && failure.empty() && !m.ended(); ++b) {
-    ui.Command4[b].raiseClick();
+    app::selectBoard(m, b);
     const config::Registers written = config::preparedRegisters(m, b);
     const std::optional<config::Registers> read = readBack(m);
     if (m.ended()) break;
@@ -69,9 +66,9 @@ std::string writeConfigToStack(context::Monitor& m, const config::StackConfig& c
                 ", read back " + bytesText(*read);
   }
   if (m.ended()) return "the bridge was lost while writing the configuration";
-  ui.Check5[kWriteBroadcastBox].setValue(c.broadcast[state::index(state::Broadcastable::WRCFG)] ? 1 : 0);
-  ui.Option1[c.globalThresholds ? kGlobalOption : kPerBoardOption].setValue(1);
-  ui.Command4[selected].raiseClick();
+  app::setBroadcast(m, kWrcfg, c.broadcast[kWrcfg]);
+  app::chooseThresholdScope(m, c.globalThresholds);
+  app::selectBoard(m, selected);
   return failure;
 }
 

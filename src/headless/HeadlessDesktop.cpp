@@ -1,5 +1,7 @@
 #include "headless/HeadlessDesktop.h"
 
+#include "app/UserSteps.h"
+
 namespace kestrav::headless {
 
 using context::MessageAnswer;
@@ -43,6 +45,14 @@ std::string HeadlessDesktop::inputBox(const std::string&, const std::string&, co
 std::optional<std::string> HeadlessDesktop::saveFileDialog(const std::string&, const std::string&) {
   if (!setup_) return std::nullopt;
   return setup_->workbook;
+}
+
+bool createSetup(context::Monitor& m, HeadlessDesktop& desktop, const std::string& workbook,
+                 const std::string& seconds) {
+  desktop.answerSetup(workbook, seconds);
+  const bool running = app::createSetup(m);
+  desktop.endSetup();
+  return running;
 }
 
 }  // namespace kestrav::headless

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "context/Desktop.h"
+#include "context/Monitor.h"
 #include "headless/Console.h"
 
 namespace kestrav::headless {
@@ -55,5 +56,10 @@ class HeadlessDesktop : public context::Desktop {
   std::optional<SetupAnswers> setup_;
   int messagesShown_ = 0;
 };
+
+// Datalog > Create New Setup, with `desktop` answering for `workbook` and
+// an interval of `seconds`. True when collection runs afterwards.
+bool createSetup(context::Monitor& m, HeadlessDesktop& desktop, const std::string& workbook,
+                 const std::string& seconds);
 
 }  // namespace kestrav::headless

@@ -5,12 +5,12 @@
 
 #include "app/Events.h"
 #include "app/PortChoice.h"
+#include "app/UserSteps.h"
 #include "context/Shutdown.h"
 #include "datalog/Journal.h"
 #include "config/StackConfigFile.h"
 #include "headless/ConfigWrite.h"
 #include "headless/Progress.h"
-#include "headless/UserSteps.h"
 
 namespace kestrav::headless {
 
@@ -21,13 +21,24 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kProgram = "kestrav-log";
 constexpr double kLongestInterval = 26213.6;  // 32767 samples of 0.8 s
 constexpr const char* kLongestIntervalText = "26213.6";
-constexpr int kCollectStep = 3;  // the step of a datalog pass that records the sample
+constexpr int kCollectStep = 3;
+constexpr int kWriteConfigCommand = 5;  // Check5(5): WRCFG  // the step of a datalog pass that records the sample
 
 std::chrono::seconds wholeSeconds(Clock::duration d) { return std::chrono::floor<std::chrono::seconds>(d); }
 // What is left is rounded up: "0:00:00 left" only once nothing is.
 std::chrono::seconds secondsLeft(Clock::duration d) { return std::chrono::ceil<std::chrono::seconds>(d); }
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// The thresholds for every chip of the stack: global mode, both boxes
+// typed, then WRITE CONFIG as a broadcast (an addressed write would reach
+// the selected board only).
+void writeThresholds(context::Monitor& m, const std::string& vuv, const std::string& vov) {
+  app::chooseThresholdScope(m, true);
+  app::typeThresholds(m, vuv, vov);
+  app::setBroadcast(m, kWriteConfigCommand, true);
+  app::writeConfig(m);
+}
 
 // kestrav-log's save before every end, the program's own and those it did
 // not choose: the ring goes to the --out workbook (the VIEW export), never
@@ -36,7 +47,7 @@ std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 // workbook was written.
 std::string saveToWorkbook(context::Monitor& m, HeadlessDesktop& desktop, bool* saved = nullptr) {
   const int shownBefore = desktop.messagesShown();
-  exportRing(m);
+  app::exportRing(m);
   // A workbook that cannot be written is told in a message as it fails.
   const bool written = desktop.messagesShown() == shownBefore;
   if (saved != nullptr) *saved = written;
@@ -99,7 +110,7 @@ int TimedCollection::run() {
         tellEnd(std::string(kProgram) + ": a read gave up and stopped the collection");
         return kExitFailed;
       }
-      restartCollection(m_);
+      app::restartCollection(m_);
     }
     const Clock::time_point now = Clock::now();
     report(now);
@@ -165,7 +176,7 @@ int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, C
     return kExitFailed;
   }
   if (!config) {
-    chooseBoards(m, o.boards);
+    app::chooseBoards(m, o.boards);
     if (o.vuv && o.vov) writeThresholds(m, *o.vuv, *o.vov);
   } else if (const std::string failure = writeConfigToStack(m, *config); !failure.empty() || m.ended()) {
     console.line(m.ended() ? app::refusalLine(kProgram, app::portName(o.port), m.identification)

@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "app/Events.h"
+#include "app/UserSteps.h"
 #include "context/Monitor.h"
 #include "headless/HeadlessDesktop.h"
 #include "headless/Progress.h"
-#include "headless/UserSteps.h"
 #include "link/ports/SimulatedPort.h"
 #include "sim/Simulator.h"
 #include "support/FakeDesktop.h"
@@ -36,11 +36,14 @@ TEST(HeadlessSteps, BoardsThresholdsAndSetupGoThroughTheWindowsRoutines) {
   HeadlessMonitor h;
   context::Monitor& m = h.m;
   ASSERT_FALSE(m.ended());
-  chooseBoards(m, 3);
+  app::chooseBoards(m, 3);
   EXPECT_EQ(m.stack.CARDSTACK, 2);
   EXPECT_EQ(m.ui.Combo1.listIndex(), 2);
 
-  writeThresholds(m, "3.1", "4.2");
+  app::chooseThresholdScope(m, true);
+  app::typeThresholds(m, "3.1", "4.2");
+  app::setBroadcast(m, 5, true);
+  ASSERT_TRUE(app::writeConfig(m));
   for (int b = 0; b <= 2; ++b) {
     EXPECT_EQ(m.stack.board[b].VUVcode, 129) << b;
     EXPECT_EQ(m.stack.board[b].VOVcode, 175) << b;
@@ -72,7 +75,7 @@ TEST(HeadlessSteps, BoardsThresholdsAndSetupGoThroughTheWindowsRoutines) {
 
 TEST(HeadlessSteps, OtherMessagesBecomeOneLineEach) {
   HeadlessMonitor h;
-  writeThresholds(h.m, "4.2", "3.1");  // VOV first is stored; then VUV is not below it
+  app::typeThresholds(h.m, "4.2", "3.1");  // VOV first is stored; then VUV is not below it
   EXPECT_EQ(h.err.str(), "kestrav-log: VUV must be less than VOV\n");
   EXPECT_EQ(h.desktop.messageBox("The datalog could not be saved to the workbook\n\n/x/run.xls\n\nNo space", "t",
                                  context::MessageButtons::OK, context::MessageIcon::Exclamation,
