@@ -68,6 +68,17 @@ std::string saveStackConfig(const Monitor& m, const std::string& path) {
   return config::writeStackConfigFile(path, config::preparedStackConfig(m)).error;
 }
 
+std::string preparedStackConfigJson(const Monitor& m) {
+  return config::stackConfigJson(config::preparedStackConfig(m));
+}
+
+std::string applyStackConfigJson(Monitor& m, const std::string& json) {
+  const config::ParsedStackConfig parsed = config::parseStackConfig(json);
+  if (!parsed.config) return parsed.fault;
+  applyStackConfig(m, *parsed.config);
+  return {};
+}
+
 void mnuOpenStackConfig_Click(Monitor& m) {
   if (m.ended()) return;
   const std::optional<std::string> path = m.desktop.openFileDialog(config::kStackConfigFilter, "");

@@ -29,6 +29,13 @@ std::string openStackConfig(Monitor& m, const std::string& path);
 // Writes what is prepared to the file; the error when it was not written.
 std::string saveStackConfig(const Monitor& m, const std::string& path);
 
+// For scripts (a dict in Python is this text through its json module): the
+// prepared configuration in the file's layout, and a text in that layout
+// checked and applied as a file is; the refusal ("board 2 \"vuv\": ...")
+// when it is not, and then nothing has changed.
+std::string preparedStackConfigJson(const Monitor& m);
+std::string applyStackConfigJson(Monitor& m, const std::string& json);
+
 void mnuOpenStackConfig_Click(Monitor& m);
 void mnuSaveStackConfig_Click(Monitor& m);
 

@@ -108,6 +108,42 @@ TEST(StackConfigSteps, AnyPreparedStateTakesTheFile) {
   EXPECT_EQ(m.stack.BRDnumber, 1);
 }
 
+// A board's configuration is what its boxes show once it is selected, which
+// is what WRITE CONFIG then sends for it.
+TEST(StackConfigSteps, SaveTakesWhatEachBoardShowsWhenSelected) {
+  MonitorFixture f;
+  context::Monitor& m = f.startOnSimulator();
+  m.ui.Combo1.setListIndex(1);
+  m.ui.Command4[1].raiseClick();
+  m.ui.Option1[0].setValue(1);
+  config::BoardConfig b2;
+  b2.vuvCode = 100;
+  b2.vovCode = 150;
+  applyStackConfig(m, [&] {
+    StackConfig c = config::preparedStackConfig(m);
+    c.board[0].vuvCode = 129;
+    c.board[0].vovCode = 175;
+    c.board[1] = b2;
+    return c;
+  }());
+  // Board 1: a CDC box clicked directly shows on screen while it is
+  // selected, but selecting it again sets the boxes from its duty cycle.
+  m.ui.Command4[0].raiseClick();
+  m.ui.Check0[0].setValue(1);
+  EXPECT_EQ(config::preparedStackConfig(m).board[0].cdc, 1);
+  m.ui.Command4[1].raiseClick();
+  EXPECT_EQ(config::preparedStackConfig(m).board[0].cdc, 0);
+  // A global write gives board 1 board 2's thresholds, and so does Save.
+  m.ui.Option1[1].setValue(1);
+  m.ui.Command1[5].raiseClick();
+  const StackConfig saved = config::preparedStackConfig(m);
+  EXPECT_EQ(saved.board[0].vuvCode, 100);
+  EXPECT_EQ(saved.board[0].vovCode, 150);
+  m.ui.Command4[0].raiseClick();
+  EXPECT_EQ(m.stack.board[0].CFGRset[4], "64");
+  EXPECT_EQ(config::preparedStackConfig(m), saved);
+}
+
 TEST(StackConfigSteps, TheMenuOpensAndSavesThroughTheDesktop) {
   TempFolder folder;
   MonitorFixture f;
@@ -149,6 +185,18 @@ TEST(StackConfigSteps, ARefusedFileChangesNothingAndSaysWhy) {
             "The stack configuration was not opened; nothing has changed.\n\n" + path +
                 ": board 3 \"vuv\" and \"vov\": Only Enter Values Between 0.000V and 6.120V. (vuv 7.0, vov 3.6)");
   EXPECT_EQ(config::preparedStackConfig(m), before);
+}
+
+// The JSON text scripts get and give: the file's layout without the file.
+TEST(StackConfigSteps, ScriptsReadAndApplyTheSameTextAsAFile) {
+  MonitorFixture f;
+  context::Monitor& m = f.startOnSimulator();
+  EXPECT_EQ(applyStackConfigJson(m, readText(kExample)), "");
+  EXPECT_EQ(preparedStackConfigJson(m), config::stackConfigJson(example()));
+  std::string text = readText(kExample);
+  text.replace(text.find("\"boards\": 3"), 11, "\"boards\": 0");
+  EXPECT_EQ(applyStackConfigJson(m, text), "\"boards\": must be a whole number from 1 to 10, not 0");
+  EXPECT_EQ(config::preparedStackConfig(m), example());
 }
 
 TEST(StackConfigSteps, ASaveThatOpenWouldRefuseIsNotWritten) {
