@@ -21,7 +21,8 @@ MessageAnswer HeadlessDesktop::messageBox(const std::string& text, const std::st
     if (icon == MessageIcon::Question && offersYes) return MessageAnswer::Yes;
     if (icon == MessageIcon::Information && buttons == MessageButtons::OK) return MessageAnswer::OK;
   }
-  console_.line(program_ + ": " + oneLine(text));
+  lastMessage_ = oneLine(text);
+  console_.line(program_ + ": " + lastMessage_);
   ++messagesShown_;
   if (!setup_) return defaultButton;
   switch (buttons) {

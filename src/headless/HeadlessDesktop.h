@@ -29,6 +29,8 @@ class HeadlessDesktop : public context::Desktop {
 
   // Message boxes shown on the console so far.
   int messagesShown() const { return messagesShown_; }
+  // The text of the last of them, on one line.
+  const std::string& lastMessage() const { return lastMessage_; }
 
   context::MessageAnswer messageBox(const std::string& text, const std::string& title,
                                     context::MessageButtons buttons, context::MessageIcon icon,
@@ -55,6 +57,7 @@ class HeadlessDesktop : public context::Desktop {
   std::string folder_;
   std::optional<SetupAnswers> setup_;
   int messagesShown_ = 0;
+  std::string lastMessage_;
 };
 
 // Datalog > Create New Setup, with `desktop` answering for `workbook` and

@@ -28,6 +28,18 @@ BatteryModel::BatteryModel(const BatteryParams& params, std::uint32_t seed) : pa
     offset_[c] = spread(rng_);
     phase_[c] = phase(rng_);
   }
+  pinned_.fill(-1.0);
+}
+
+void BatteryModel::pinCell(int cell, double volts) {
+  if (cell < 1 || cell > kCells || !(volts >= 0.0)) return;
+  pinned_[cell - 1] = volts;
+  drained_[cell - 1] = 0.0;
+}
+
+void BatteryModel::breakWire(int cell) {
+  if (cell < 1 || cell > kCells) return;
+  params_.openWires = static_cast<std::uint16_t>(params_.openWires | (1u << (cell - 1)));
 }
 
 double BatteryModel::noise(double sigma) {
@@ -45,8 +57,9 @@ CellVolts BatteryModel::cellVolts(std::uint16_t dischargeMask, bool openWireTest
   CellVolts v{};
   const double t = static_cast<double>(steps_) / kDriftPeriodSteps;
   for (int c = 0; c < kCells; ++c) {
-    v[c] = params_.nominalVolts + offset_[c] + kDriftVolts * std::sin(kTwoPi * t + phase_[c]) - drained_[c] +
-           noise(kNoiseVolts);
+    const double base = pinned_[c] >= 0.0 ? pinned_[c]
+                                          : params_.nominalVolts + offset_[c] + kDriftVolts * std::sin(kTwoPi * t + phase_[c]);
+    v[c] = base - drained_[c] + noise(kNoiseVolts);
     if ((dischargeMask >> c) & 1u) v[c] -= kDischargeDropVolts;
   }
   for (int c = 0; c < kCells; ++c) {

@@ -39,6 +39,12 @@ class BatteryModel {
   };
   Temperatures temperatureVolts(std::uint16_t dischargeMask);
 
+  // Controls of a test script: `cell` (1..12) sits at `volts` (before the
+  // discharge drop and the noise) until pinned anew; the sense wire at the
+  // top of `cell` breaks.
+  void pinCell(int cell, double volts);
+  void breakWire(int cell);
+
   std::uint64_t steps() const { return steps_; }
 
  private:
@@ -49,6 +55,7 @@ class BatteryModel {
   std::array<double, kCells> offset_{};   // fixed per-cell spread
   std::array<double, kCells> phase_{};    // phase of each cell's slow drift
   std::array<double, kCells> drained_{};  // charge lost to discharging, in volts
+  std::array<double, kCells> pinned_{};   // a pinned cell's volts; negative when not pinned
   std::uint64_t steps_ = 0;
 };
 

@@ -35,6 +35,9 @@ class BridgeFirmware {
   // The host opened the port anew: an unfinished frame is abandoned.
   void resetParser();
 
+  ChipChain& chain() { return chain_; }
+  FaultInjector& faults() { return faults_; }
+
  private:
   void handle(const BridgeEvent& e, std::string& out);
   void openFrame();

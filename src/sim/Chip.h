@@ -18,6 +18,7 @@ class Chip {
 
   std::uint8_t address() const { return address_; }
   const ConfigRegs& config() const { return config_; }
+  BatteryModel& battery() { return battery_; }
 
   // Chip select falls.
   void beginFrame();

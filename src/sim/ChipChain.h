@@ -24,6 +24,7 @@ class ChipChain {
 
   std::size_t size() const { return chips_.size(); }
   const Chip& chip(std::size_t i) const { return chips_.at(i); }
+  Chip& chip(std::size_t i) { return chips_.at(i); }
 
  private:
   std::vector<Chip> chips_;

@@ -18,6 +18,12 @@ FaultInjector::FaultInjector(const SimOptions& options)
       unplugAfter_(options.unplugAfter),
       rng_(options.seed ^ 0x9E3779B9u) {}
 
+void FaultInjector::setShares(double corrupt, double shortShare, double drop) {
+  corrupt_ = share(corrupt);
+  short_ = share(shortShare);
+  drop_ = share(drop);
+}
+
 bool FaultInjector::unplugged() const { return unplugAfter_ >= 0 && served_ >= unplugAfter_; }
 
 bool FaultInjector::serve() {

@@ -29,6 +29,10 @@ class FaultInjector {
   bool serve();
   // True once the bridge has gone silent for good.
   bool unplugged() const;
+  // Controls of a test script, at any time: the three shares (each 0..1)
+  // and the cable pulled now.
+  void setShares(double corrupt, double shortShare, double drop);
+  void unplugNow() { unplugAfter_ = served_; }
 
   // Shapes the reply of a closed frame whose first MOSI bytes were `first`
   // and `second`. Only replies of read commands are touched: a corrupted

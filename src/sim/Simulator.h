@@ -50,6 +50,17 @@ class Simulator {
 
   const SimOptions& options() const { return options_; }
 
+  // Controls of a test script, taken between two transactions. `board` is
+  // the chip's index on the chain (0 = first), `cell` 1..12; a chip or cell
+  // that is not there is left alone.
+  void setCellVolts(int board, int cell, double volts);
+  void openWire(int board, int cell);
+  // The shares of corrupted, short and dropped read replies, each 0..1.
+  void setFaultShares(double corrupt, double shortShare, double drop);
+  // The bridge goes silent for good, as when its cable is pulled.
+  void unplug();
+  int boards() const;
+
  private:
   SimOptions options_;
   std::unique_ptr<BridgeFirmware> firmware_;
