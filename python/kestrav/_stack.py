@@ -1,5 +1,7 @@
 """The stack and its boards, on the headless session of kestrav._core."""
 
+import json
+import os
 import time
 
 from . import _core, _types
@@ -277,6 +279,30 @@ class Stack:
             raise ValueError(f"no broadcast choice for {sorted(unknown)}")
         for i, c in enumerate(BROADCASTABLE):
             self._s.set_broadcast(i, c in commands)
+
+    @property
+    def config(self):
+        """The prepared configuration as a plain dict in the layout of a stack
+        configuration file (see the README): what File > Save Stack
+        Configuration... would write. Assigning such a dict applies it as
+        load_config() does."""
+        return json.loads(self._s.config_json())
+
+    @config.setter
+    def config(self, value):
+        self._s.apply_config_json(json.dumps(value))
+
+    def load_config(self, path):
+        """Opens a stack configuration file as File > Open Stack
+        Configuration... does: all or nothing (ValueError naming the file,
+        the field and the reason), the values typed into the boxes, nothing
+        written to the chips until write_config()."""
+        self._s.load_config(os.fspath(path))
+
+    def save_config(self, path):
+        """Writes the prepared configuration to a file, atomically; OSError
+        when it was not written (the old file is kept)."""
+        self._s.save_config(os.fspath(path))
 
     def set_thresholds(self, vuv, vov):
         """Every board's thresholds in volts (the window's global mode)."""

@@ -38,6 +38,10 @@ class CoreThread::HandOver : public context::Desktop {
     return ask<std::optional<std::string>>([=, this] { return desktop_.saveFileDialog(filter, suggestedPath); },
                                            std::nullopt);
   }
+  std::optional<std::string> openFileDialog(const std::string& filter, const std::string& startPath) override {
+    return ask<std::optional<std::string>>([=, this] { return desktop_.openFileDialog(filter, startPath); },
+                                           std::nullopt);
+  }
   // The core waits until the window has painted what it published, so a
   // notice set before a long operation is on screen while it runs.
   void paintWindowNow() override {

@@ -1,6 +1,6 @@
 #pragma once
 // The modal and desktop interactions of the program: message boxes, the
-// input box, the save dialog, opening a file with the desktop, the program's
+// input box, the open and save dialogs, opening a file with the desktop, the program's
 // folder and quitting. The Qt view implements it; tests use a scripted fake.
 
 #include <optional>
@@ -33,6 +33,16 @@ class Desktop {
   // cancelled.
   virtual std::optional<std::string> saveFileDialog(const std::string& filter,
                                                     const std::string& suggestedPath) = 0;
+
+  // An open dialog with the same kind of filter, opened on `startPath`'s
+  // folder (the working folder when empty): the existing file chosen, or
+  // nothing when the user cancelled. A desktop that cannot ask anybody
+  // answers as a cancel.
+  virtual std::optional<std::string> openFileDialog(const std::string& filter, const std::string& startPath) {
+    (void)filter;
+    (void)startPath;
+    return std::nullopt;
+  }
 
   // Puts the window on screen as the model stands, at once: for a long
   // operation that keeps the window from painting until it ends.

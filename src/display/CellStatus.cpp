@@ -2,6 +2,7 @@
 
 #include "context/ReadingReports.h"
 #include "display/CellStatusCodes.h"
+#include "state/ConfigBits.h"
 #include "state/HexText.h"
 
 namespace kestrav::display {
@@ -41,13 +42,11 @@ void SET_MCI_DCC_DISPLAY(Monitor& m) {
   // which is what the chip holds once it has been written.
   for (int b = 0; b <= s.CARDSTACK; ++b) {
     state::BoardRecord& r = s.board[b];
-    const int cfgr1 = state::leadingHexValue(r.CFGRset[1]);
-    const int cfgr2 = state::leadingHexValue(r.CFGRset[2]);
-    const int cfgr3 = state::leadingHexValue(r.CFGRset[3]);
-    for (int i = 0; i < 8; ++i) r.DCCbit[i] = bitSet(cfgr1, i);
-    for (int i = 0; i < 4; ++i) r.DCCbit[8 + i] = bitSet(cfgr2, i);
-    for (int i = 0; i < 4; ++i) r.MCIbit[i] = bitSet(cfgr2, 4 + i);
-    for (int i = 0; i < 8; ++i) r.MCIbit[4 + i] = bitSet(cfgr3, i);
+    auto prepared = [&r](state::RegisterBit at) { return bitSet(state::leadingHexValue(r.CFGRset[at.reg]), at.bit); };
+    for (int cell = 1; cell <= state::kCellsPerBoard; ++cell) {
+      r.DCCbit[cell - 1] = prepared(state::dischargeBit(cell));
+      r.MCIbit[cell - 1] = prepared(state::maskBit(cell));
+    }
   }
   for (int b = 0; b <= s.CARDSTACK; ++b) {
     const state::BoardRecord& r = s.board[b];

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <QToolButton>
 
 #include "app/Events.h"
+#include "app/StackConfigSteps.h"
 #include "gui/RoutedLineEdit.h"
 #include "gui/WindowLayout.h"
 
@@ -64,11 +66,28 @@ void MainWindow::buildMenus() {
       connect(action, &QAction::triggered, this,
               [this, item] { userEvent(*item, [](context::Monitor&, Control* c) { c->raiseClick(); }); });
     }
+    return qmenu;
   };
-  addMenu(ui.mnuFile, {&ui.mnuExit});
+  addStackConfigItems(*addMenu(ui.mnuFile, {&ui.mnuExit}));
   addMenu(ui.mnuDatalog, {&ui.mnuCreateNewSetup, &ui.mnuUsePreviousSetup, &ui.mnuViewLastDatalog});
   views_.push_back({&ui.Timer1, &timer_, ViewKind::Timer});
   views_.push_back({&ui.CommonDialog1, nullptr, ViewKind::None});
+}
+
+void MainWindow::addStackConfigItems(QMenu& file) {
+  QAction* exit = file.actions().value(0);
+  auto add = [&](const char* name, const char* caption, QKeyCombination keys, void (*handler)(context::Monitor&)) {
+    auto* action = new QAction(caption, &file);
+    action->setObjectName(name);
+    action->setShortcut(QKeySequence(keys));
+    file.insertAction(exit, action);
+    connect(action, &QAction::triggered, this, [this, handler] {
+      core_.post(-1, [handler](context::Monitor& m, Control*) { handler(m); });
+    });
+  };
+  add("mnuOpenStackConfig", "Open Stack Configuration...", Qt::CTRL | Qt::Key_O, &app::mnuOpenStackConfig_Click);
+  add("mnuSaveStackConfig", "Save Stack Configuration...", Qt::CTRL | Qt::Key_S, &app::mnuSaveStackConfig_Click);
+  file.insertSeparator(exit);
 }
 
 void MainWindow::buildControls() {

@@ -14,6 +14,7 @@
 #include "gui/ControlWidgets.h"
 
 class QAction;
+class QMenu;
 
 namespace kestrav::gui {
 
@@ -45,6 +46,10 @@ class MainWindow : public QMainWindow {
 
  private:
   void buildMenus();
+  // File > Open and Save Stack Configuration..., above Exit: files the
+  // program reads and writes only when asked, beside the window's own
+  // controls.
+  void addStackConfigItems(QMenu& file);
   void buildControls();
   void connectControl(const ControlView& v);
 

@@ -143,6 +143,21 @@ std::optional<std::string> QtDesktop::saveFileDialog(const std::string& filter, 
   return withSuffix(dialog.selectedFiles().first().toStdString(), f.suffix);
 }
 
+std::optional<std::string> QtDesktop::openFileDialog(const std::string& filter, const std::string& startPath) {
+  prepareDialog();
+  const FileFilter f = parseFileFilter(filter);
+  QFileDialog dialog(window_);
+  dialog.setObjectName("OpenDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  QStringList names;
+  for (const std::string& n : f.nameFilters) names << qs(n);
+  if (!names.isEmpty()) dialog.setNameFilters(names);
+  if (!startPath.empty()) dialog.selectFile(qs(startPath));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first().toStdString();
+}
+
 void QtDesktop::paintWindowNow() {
   prepareDialog();
   if (window_) window_->repaint();  // painted now, not when the event loop gets to it

@@ -26,6 +26,7 @@ class QtDesktop : public context::Desktop {
                                 context::MessageIcon icon, context::MessageAnswer defaultButton) override;
   std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
   std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggestedPath) override;
+  std::optional<std::string> openFileDialog(const std::string& filter, const std::string& startPath) override;
   void paintWindowNow() override;
   void openFile(const std::string& path) override;
   std::string programFolder() override;

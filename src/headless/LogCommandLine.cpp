@@ -60,7 +60,8 @@ bool namesAWorkbook(const std::string& path) {
 
 // The rules between the options once every argument was read.
 std::string checkOptions(LogOptions& o, bool boardsGiven, bool secondsGiven) {
-  if (!boardsGiven) return "--boards is needed";
+  if (!o.configPath.empty() && o.vuv) return "--config and --vuv/--vov do not go together: the file holds the thresholds";
+  if (!boardsGiven && o.configPath.empty()) return "--boards is needed";
   if (!secondsGiven) return "--seconds is needed";
   if (o.out.empty()) return "--out is needed";
   if (o.vuv.has_value() != o.vov.has_value()) return "--vuv and --vov go together";
@@ -138,6 +139,10 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
       if (!ms || *ms > kLongestSettleMs)
         return fail("--settle-ms needs milliseconds from 0 to " + std::to_string(kLongestSettleMs));
       o.settleMs = *ms;
+    } else if (name == "--config") {
+      const auto text = r.value();
+      if (!text || text->empty()) return fail("--config needs the path of a stack configuration file");
+      o.configPath = *text;
     } else if (name == "--vuv" || name == "--vov") {
       const auto text = r.value();
       if (!text || !plainDecimal(*text) || !(config::leadingNumber(*text) <= kHighestThreshold))
@@ -157,7 +162,7 @@ LogCommandLine parseLogCommandLine(const std::vector<std::string>& args) {
 
 std::string logUsageText() {
   return "Usage: kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls "
-         "[--vuv V --vov V] [--keep-going] [--trace FILE] [--pace fast|window] [--settle-ms N]\n"
+         "[--vuv V --vov V | --config FILE] [--keep-going] [--trace FILE] [--pace fast|window] [--settle-ms N]\n"
          "Datalogs a stack of KESTRAV-2 boards for T seconds without a window: the journal FILE.csv\n"
          "throughout, the last ring-full of samples (at most 32767) in the workbook FILE.xls at the end.\n"
          "\n" +
@@ -167,7 +172,8 @@ std::string logUsageText() {
          "  --out FILE.xls   the workbook; the journal goes beside it\n"
          "  --vuv V --vov V  under- and over-voltage thresholds for every board, written first:\n"
          "                   0.000 to 6.120 V in steps of 0.024 V, VUV's step below VOV's\n"
-         "  --keep-going     restart the cycle when a read gives up, and count it; ask a garbled\n"
+         "  --config FILE    a stack configuration (as the window saves it) written to every board\n"
+         "                   and read back first; it gives the stack size (--boards may be left out)\n"         "  --keep-going     restart the cycle when a read gives up, and count it; ask a garbled\n"
          "                   identification again (three times within a second) before taking the bridge for lost\n"
          "  --trace FILE     write every bridge transaction to FILE, one line each\n"
          "  --pace window    step the stack as the window does: one board step per 100 ms tick\n"

@@ -1,7 +1,8 @@
 #pragma once
 // The command line of kestrav-log:
 //   kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls
-//               [--vuv V --vov V] [--keep-going] [--trace FILE] [--pace fast|window] [--settle-ms N]
+//               [--vuv V --vov V | --config FILE] [--keep-going] [--trace FILE] [--pace fast|window]
+//               [--settle-ms N]
 
 #include <optional>
 #include <string>
@@ -17,12 +18,14 @@ enum class LogPace { Window, Fast };
 
 struct LogOptions {
   app::PortOptions port;
-  int boards = 0;           // 1..10, the stack size chosen in Combo1
+  int boards = 0;           // 1..10, the stack size chosen in Combo1; 0: the --config file's
   double seconds = 0.0;     // wall-clock time of collection
   std::string secondsText;  // T as given, typed at the interval prompt
   std::string out;          // the workbook, an absolute path ending in .xls
   // The thresholds as typed into the boxes, both or neither.
   std::optional<std::string> vuv, vov;
+  // --config FILE: a stack configuration written to every board first.
+  std::string configPath;
   bool keepGoing = false;   // restart the cycle after a read gives up
   std::string tracePath;    // --trace FILE: every bridge transaction, one line each; empty for none
   telemetry::TelemetryOptions telemetry;  // --mqtt and its companions

@@ -7,10 +7,12 @@
 #include "app/Events.h"
 #include "app/PortChoice.h"
 #include "app/UserSteps.h"
+#include "config/StackConfigFile.h"
 #include "config/Thresholds.h"
 #include "context/Shutdown.h"
 #include "datalog/Journal.h"
 #include "headless/CollectionTimes.h"
+#include "headless/ConfigWrite.h"
 #include "headless/FilesAhead.h"
 #include "headless/Pace.h"
 #include "headless/Progress.h"
@@ -161,17 +163,27 @@ namespace {
 // thresholds and the set-up. The exit status of a run that ends here, or
 // nothing when collection runs.
 std::optional<int> setUpCollection(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o,
-                                   Console& console) {
+                                   const std::optional<config::StackConfig>& stackConfig, Console& console) {
   app::wireMainWindow(m);
   app::loadMainWindow(m);
   if (m.ended()) {
     console.line(app::refusalLine(kProgram, app::portName(o.port), m.identification));
     return kExitFailed;
   }
-  app::chooseBoards(m, o.boards);
-  if (o.vuv && o.vov && !writeThresholds(m, *o.vuv, *o.vov)) {
-    console.line(std::string(kProgram) + ": the threshold boxes did not take --vuv " + *o.vuv + " --vov " + *o.vov +
-                 "; nothing was written");
+  if (stackConfig) {
+    if (const std::string failure = writeConfigToStack(m, *stackConfig); !failure.empty() || m.ended()) {
+      console.line(m.ended() ? app::refusalLine(kProgram, app::portName(o.port), m.identification)
+                             : std::string(kProgram) + ": " + failure);
+      return kExitFailed;
+    }
+  } else {
+    app::chooseBoards(m, o.boards);
+    if (o.vuv && o.vov && !writeThresholds(m, *o.vuv, *o.vov)) {
+      console.line(std::string(kProgram) + ": the threshold boxes did not take --vuv " + *o.vuv + " --vov " + *o.vov +
+                   "; nothing was written");
+      return kExitFailed;
+    }
+  }
     return kExitFailed;
   }
   if (!createSetup(m, desktop, o.out, intervalAnswer(o))) {
@@ -183,15 +195,33 @@ std::optional<int> setUpCollection(context::Monitor& m, HeadlessDesktop& desktop
 
 }  // namespace
 
-int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
+int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& given, Console& console,
            StopSignals& signals) {
+  // A configuration file is read, whole, before anything else: it gives the
+  // stack size the journal's columns are made for.
+  LogOptions o = given;
+  std::optional<config::StackConfig> stackConfig;
+  if (!o.configPath.empty()) {
+    config::StackConfigFileResult read = config::readStackConfigFile(o.configPath);
+    if (!read.ok()) {
+      console.line(std::string(kProgram) + ": " + read.error);
+      return kExitFailed;
+    }
+    if (o.boards != 0 && o.boards != read.config->boards) {
+      console.line(std::string(kProgram) + ": --boards " + std::to_string(o.boards) + " but " + o.configPath +
+                   " holds " + std::to_string(read.config->boards) + " boards");
+      return kExitUsage;
+    }
+    o.boards = read.config->boards;
+    stackConfig = std::move(read.config);
+  }
   m.saveBeforeEnd = [&desktop](context::Monitor& monitor) { return saveToWorkbook(monitor, desktop); };
   if (const std::string refusal = prepareFiles(m, o); !refusal.empty()) {
     console.line(std::string(kProgram) + ": " + refusal);
     return kExitUsage;
   }
   if (o.keepGoing) m.identificationRetries = kIdentificationRetries;
-  if (const std::optional<int> ended = setUpCollection(m, desktop, o, console)) {
+  if (const std::optional<int> ended = setUpCollection(m, desktop, o, stackConfig, console)) {
     // Nothing was collected: the journal made ahead goes again.
     datalog::discardJournalAhead(m);
     return *ended;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/StackConfigSteps.h"
 #include "headless/Session.h"
 #include "sim/Simulator.h"
 
@@ -127,6 +128,9 @@ Start startOf(const std::string& what) {
   if (what == "int") return Start::PollInt;
   throw SessionFailure(failure(Fault::OutOfRange, "unknown start \"" + what + "\""));
 }
+
+// A stack configuration refused (ValueError) or not written (OSError).
+Failure configFault(Fault kind, std::string reason) { return reason.empty() ? Failure{} : failure(kind, std::move(reason)); }
 
 ConfigFlag flagOf(const std::string& name) {
   if (name == "cell10") return ConfigFlag::Cell10;
@@ -256,5 +260,22 @@ PYBIND11_MODULE(_core, m) {
            })
       .def("sim_unplug", [](Stack& st) { st.sim().unplug(); })
       // The cost of one crossing into C++ and back, for the benchmark.
+      .def("config_json", [](Stack& st) { return kestrav::app::preparedStackConfigJson(st.s().monitor()); })
+      .def("apply_config_json",
+           [](Stack& st, const std::string& text) {
+             st.run([&](Session& s) {
+               return configFault(Fault::OutOfRange, kestrav::app::applyStackConfigJson(s.monitor(), text));
+             });
+           })
+      .def("load_config",
+           [](Stack& st, const std::string& path) {
+             st.run([&](Session& s) {
+               return configFault(Fault::OutOfRange, kestrav::app::openStackConfig(s.monitor(), path));
+             });
+           })
+      .def("save_config",
+           [](Stack& st, const std::string& path) {
+             st.run([&](Session& s) { return configFault(Fault::Io, kestrav::app::saveStackConfig(s.monitor(), path)); });
+           })
       .def("noop", [](Stack& st) { st.run([](Session&) { return Failure{}; }); });
 }

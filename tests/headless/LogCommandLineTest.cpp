@@ -47,6 +47,26 @@ TEST(LogCommandLine, TakesTheRunAndTheBridge) {
   EXPECT_EQ(parseLogCommandLine({"--version"}).action, LogAction::Version);
 }
 
+// The stack configuration gives the stack size; its thresholds are the
+// file's, so --vuv/--vov cannot come with it.
+TEST(LogCommandLine, ConfigFileStandsForBoardsAndThresholds) {
+  test::TempFolder folder;
+  const std::string out = folder.file("run.xls");
+  LogCommandLine c = parseLogCommandLine({"--simulate", "--config", "rig.json", "--seconds", "2", "--out", out});
+  ASSERT_EQ(c.action, LogAction::Run) << c.error;
+  EXPECT_EQ(c.options.configPath, "rig.json");
+  EXPECT_EQ(c.options.boards, 0);
+  c = parseLogCommandLine({"--config=rig.json", "--boards", "3", "--seconds", "2", "--out", out});
+  ASSERT_EQ(c.action, LogAction::Run) << c.error;
+  EXPECT_EQ(c.options.boards, 3);
+
+  c = parseLogCommandLine({"--config", "rig.json", "--seconds", "2", "--out", out, "--vuv", "3.1", "--vov", "4.2"});
+  EXPECT_EQ(c.action, LogAction::Error);
+  EXPECT_EQ(c.error, "--config and --vuv/--vov do not go together: the file holds the thresholds");
+  EXPECT_EQ(parseLogCommandLine({"--config", "--seconds", "2", "--out", out}).action, LogAction::Error);
+  EXPECT_EQ(parseLogCommandLine({"--config=", "--seconds", "2", "--out", out}).action, LogAction::Error);
+}
+
 // The workbook's first cell holds the full path, as a save dialog gives it.
 TEST(LogCommandLine, TheWorkbookPathIsMadeAbsolute) {
   const LogCommandLine c = parseLogCommandLine({"--boards", "1", "--seconds", "2", "--out", "./run.XLS"});
@@ -132,7 +152,7 @@ TEST(LogCommandLine, UsageStartsWithTheUsageLine) {
   const std::string usage = logUsageText();
   EXPECT_EQ(usage.substr(0, usage.find('\n')),
             "Usage: kestrav-log [--port PATH [--baud N] | --simulate[=N]] --boards N --seconds T --out FILE.xls "
-            "[--vuv V --vov V] [--keep-going] [--trace FILE] [--pace fast|window] [--settle-ms N]");
+            "[--vuv V --vov V | --config FILE] [--keep-going] [--trace FILE] [--pace fast|window] [--settle-ms N]");
 }
 
 TEST(LogCommandLine, PaceIsTheWindowsUnlessFastIsAskedFor) {

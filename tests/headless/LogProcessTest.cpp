@@ -477,6 +477,49 @@ TEST_F(LogProcess, WithKeepGoingABridgeReallyGoneStillEndsTheRun) {
   EXPECT_GE(csvRecords(readText(folder_.file("gone.csv"))).size(), 2u);
 }
 
+// --config: every board written addressed with the file's bytes before the
+// set-up, and what the chips read back lands in the workbook; a refused
+// file ends the run before the bridge is touched.
+TEST_F(LogProcess, AConfigFileIsWrittenToEveryBoardFirst) {
+  const std::string config = folder_.file("rig.json");
+  std::ofstream(config) << R"({"format": "kestrav-stack-config", "version": 1, "boards": 2,
+    "addresses": ["0x81", "0x82", "0x83", "0x84", "0x85", "0x86", "0x87", "0x88", "0x89", "0x8A"],
+    "broadcast": {"PLADC": false, "PLINT": false, "STCVAD": false, "STOWAD": false, "STTMPAD": false, "WRCFG": true},
+    "pec_match_only": true, "threshold_mode": "global",
+    "board": [
+      {"cdc": 2, "cell10": false, "lvlpl": false, "gpio1": true, "gpio2": true, "discharge": [], "mask": [],
+       "vuv": 3.096, "vov": 4.2, "cfgr": ["E2", "00", "00", "00", "81", "AF"]},
+      {"cdc": 1, "cell10": false, "lvlpl": false, "gpio1": true, "gpio2": true, "discharge": [3], "mask": [],
+       "vuv": 2.4, "vov": 3.6, "cfgr": ["E1", "04", "00", "00", "64", "96"]}]})";
+  const std::string out = folder_.file("configured.xls");
+  const std::string trace = folder_.file("configured.tsv");
+  startLog({"--simulate=2", "--config", config, "--seconds", "1.6", "--out", out, "--trace", trace});
+  const auto status = log_.wait(60s);
+  ASSERT_TRUE(status.has_value()) << err();
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 0) << err();
+  std::vector<std::string> writes;
+  for (const std::string& line : lines(readText(trace))) {
+    const std::string sent = line.substr(line.find('\t') + 1, line.find('\t', line.find('\t') + 1) - line.find('\t') - 1);
+    if (sent.find("T01S") != std::string::npos) writes.push_back(sent);
+  }
+  EXPECT_EQ(writes, (std::vector<std::string>{"MSxT81T01SE2S00S00S00S81SAFX", "MSxT82T01SE1S04S00S00S64S96X"}));
+
+  std::string text = readText(config);
+  text.replace(text.find("\"vuv\": 2.4"), 10, "\"vuv\": 3.6");
+  std::ofstream(config) << text;
+  Process again;
+  again.spawn(program("kestrav-log"),
+              {"--simulate=2", "--config", config, "--seconds", "1.6", "--out", folder_.file("refused.xls")}, errFile());
+  const auto refused = again.wait(30s);
+  ASSERT_TRUE(refused.has_value());
+  ASSERT_TRUE(WIFEXITED(*refused));
+  EXPECT_EQ(WEXITSTATUS(*refused), 1);
+  EXPECT_EQ(err(), "kestrav-log: " + config +
+                       ": board 2 \"vuv\" and \"vov\": VUV must be less than VOV (vuv 3.6, vov 3.6)\n");
+  EXPECT_FALSE(std::filesystem::exists(folder_.file("refused.xls")));
+}
+
 TEST_F(LogProcess, BadArgumentsGiveStatusTwoAndTheUsageLine) {
   startLog({"--simulate", "--boards", "12", "--seconds", "10", "--out", folder_.file("x.xls")});
   const auto status = log_.wait(30s);

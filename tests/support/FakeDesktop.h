@@ -70,6 +70,15 @@ class FakeDesktop : public context::Desktop {
     saveAnswers.pop_front();
     return a;
   }
+  std::deque<std::optional<std::string>> openAnswers;  // empty: cancel
+  std::vector<std::string> openFilters;                // what each open dialog offered
+  std::optional<std::string> openFileDialog(const std::string& filter, const std::string&) override {
+    openFilters.push_back(filter);
+    if (openAnswers.empty()) return std::nullopt;
+    std::optional<std::string> a = openAnswers.front();
+    openAnswers.pop_front();
+    return a;
+  }
   void paintWindowNow() override {
     if (onPaintNow) onPaintNow();
   }
