@@ -6,11 +6,12 @@
 //
 //   umockdev-wrapper build/bench/kestrav-ftdi-bench [SECONDS]
 //
-// The pass is a function of the monitor (see stackPass below), so that any
+// The pass is a function of the monitor (see fastPass below), so that any
 // pass of the core can be measured the same way.
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -21,11 +22,14 @@
 #include <ftdi.h>
 
 #include "app/Events.h"
+#include "app/UserSteps.h"
 #include "context/Monitor.h"
 #include "ftdi/EmulatedFtdi.h"
 #include "link/BridgeLink.h"
 #include "link/TransactionObserver.h"
 #include "link/ports/FtdiPort.h"
+#include "measure/FastPass.h"
+#include "sim/LineTiming.h"
 #include "support/FakeDesktop.h"
 
 namespace {
@@ -40,7 +44,7 @@ constexpr Ms kLatency{2.0};
 constexpr int kBoards = 10;
 
 // Every character written and answered, ten bits each.
-Ms lineTime(std::size_t characters) { return Ms(characters * 10 * 1000.0 / kBaud); }
+Ms lineTime(std::size_t characters) { return sim::characterTime(kBaud) * static_cast<std::int64_t>(characters); }
 
 // The line model's time for one transaction: its characters on the line,
 // then the chip's latency timer releasing the reply; a reply shorter than
@@ -74,25 +78,12 @@ std::string readOf(int k, state::ReadCommand c) {
   return "MSxT" + hexByte(0x81 + k) + "T" + hexByte(kCodes[state::index(c)]) + std::string(tokens, 'R') + "X";
 }
 
-// A stack pass of the core's kind: the cell start, every board's cells, the
-// temperature start, every board's temperatures and flags, and the
-// identification at most once every 5 s. A stand-in: the core's own pass
-// replaces it.
+// The pass measured: the core's fast pass (broadcast starts, every board's
+// cells, temperatures and flags, the identification at most every 5 s).
 using StackPass = std::function<void(context::Monitor&)>;
 
-StackPass readsPass() {
-  auto lastIdentification = std::make_shared<Clock::time_point>();
-  return [lastIdentification](context::Monitor& m) {
-    if (Clock::now() - *lastIdentification >= 5s) {
-      m.link.identify();
-      *lastIdentification = Clock::now();
-    }
-    m.link.send("MSxS10X");
-    for (int k = 0; k < kBoards; ++k) m.link.read(state::ReadCommand::RDCV, readOf(k, state::ReadCommand::RDCV));
-    m.link.send("MSxS30X");
-    for (int k = 0; k < kBoards; ++k) m.link.read(state::ReadCommand::RDTMP, readOf(k, state::ReadCommand::RDTMP));
-    for (int k = 0; k < kBoards; ++k) m.link.read(state::ReadCommand::RDFLG, readOf(k, state::ReadCommand::RDFLG));
-  };
+StackPass fastPass() {
+  return [](context::Monitor& m) { measure::fastPass(m); };
 }
 
 struct Kind {
@@ -198,11 +189,12 @@ int main(int argc, char** argv) {
   std::printf("FtdiPort on the emulated FT232R, %d Bd, latency timer %.0f ms\n", kBaud, kLatency.count());
   emulationRoundTrips();
   test::FakeDesktop desktop;
-  test::FixedClock clock;
+  context::SystemClock clock;  // the pass's identification is due by the clock
   context::Monitor m(std::make_unique<link::FtdiPort>(kBaud), desktop, clock);
   app::wireMainWindow(m);
   app::loadMainWindow(m);
   transactionTable(m.link);
-  passFigures(m, readsPass(), seconds);
+  app::chooseBoards(m, kBoards);
+  passFigures(m, fastPass(), seconds);
   return 0;
 }

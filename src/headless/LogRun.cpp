@@ -184,8 +184,6 @@ std::optional<int> setUpCollection(context::Monitor& m, HeadlessDesktop& desktop
       return kExitFailed;
     }
   }
-    return kExitFailed;
-  }
   if (!createSetup(m, desktop, o.out, intervalAnswer(o))) {
     console.line(std::string(kProgram) + ": the datalog set-up for " + o.out + " was not accepted");
     return kExitFailed;

@@ -21,6 +21,7 @@
 #include "link/ports/FtdiPort.h"
 #include "link/ports/SerialPort.h"
 #include "link/ports/SimulatedPort.h"
+#include "measure/FastPass.h"
 #include "sim/Simulator.h"
 #include "state/HexText.h"
 
@@ -146,8 +147,10 @@ std::unique_ptr<Session> Session::open(const std::string& uriText, const Session
       sim::SimOptions sim;
       sim.boards = uri->boards;
       sim.seed = uri->seed;
+      // The simulator answers at once unless asked to pace like the bench
+      // bridge: a 115200 Bd line behind a USB adapter's 2 ms latency timer.
+      if (uri->realTime) sim::useUsbBridgeLine(sim);
       auto simulator = std::make_shared<sim::Simulator>(sim);
-      // The simulator answers at once unless asked to pace like the bridge.
       return open(std::make_unique<link::SimulatedPort>(simulator, uri->realTime), simulator, options, why);
     }
     case BridgeUri::Kind::Tty:
@@ -340,19 +343,21 @@ Failure Session::readWithRetries(int board, ReadCommand c, void (*read)(context:
   s.MEASURESKIPflag = 0;
   read(m_);
   if (Failure f = afterStep()) return f;
-  if (s.MEASURESKIPflag == 1) {
-    Failure f = failure(Fault::PecGaveUp, commands::giveUpMessage(c));
-    f.board = board;
-    f.command = commandName(c);
-    f.received = s.board[board].PECrx[state::index(c)];
-    f.computed = s.board[board].PECcalc[state::index(c)];
-    f.attempts = commands::kMaxReadAttempts;
-    return f;
-  }
+  if (s.MEASURESKIPflag == 1) return gaveUp(board, c);
   // Taken as it came: a reply of silence may mean the bridge has gone,
   // which the window would find at its next heartbeat.
   if (!pecMatchOnly() && m_.link.lastReceived(c) == 0 && !commands::bridgeStillThere(m_)) return usable();
   return {};
+}
+
+Failure Session::gaveUp(int board, ReadCommand c) const {
+  Failure f = failure(Fault::PecGaveUp, commands::giveUpMessage(c));
+  f.board = board;
+  f.command = commandName(c);
+  f.received = m_.stack.board[board].PECrx[state::index(c)];
+  f.computed = m_.stack.board[board].PECcalc[state::index(c)];
+  f.attempts = commands::kMaxReadAttempts;
+  return f;
 }
 
 Failure Session::readConfig(int board, ConfigReading& out) {
@@ -379,6 +384,11 @@ Failure Session::readCells(int board, bool start, CellsReading& out) {
     settle();
   }
   if (Failure f = readWithRetries(board, ReadCommand::RDCV, &commands::RDCV_ADDRESSABLE_PEC)) return f;
+  cellsOf(board, out);
+  return {};
+}
+
+void Session::cellsOf(int board, CellsReading& out) const {
   out.board = board;
   for (int c = 1; c <= 12; ++c) {
     const int n = state::cellReading(board, c);
@@ -386,7 +396,6 @@ Failure Session::readCells(int board, bool start, CellsReading& out) {
     out.codes[c - 1] = commands::readingCode(m_.stack.READINGhex[n]);
   }
   out.pec = pecOf(m_, board, ReadCommand::RDCV);
-  return {};
 }
 
 Failure Session::readTemps(int board, bool start, TempsReading& out) {
@@ -396,6 +405,11 @@ Failure Session::readTemps(int board, bool start, TempsReading& out) {
     settle();
   }
   if (Failure f = readWithRetries(board, ReadCommand::RDTMP, &commands::RDTMP_ADDRESSABLE_PEC)) return f;
+  tempsOf(board, out);
+  return {};
+}
+
+void Session::tempsOf(int board, TempsReading& out) const {
   out.board = board;
   double* volts[] = {&out.etmp1, &out.etmp2, &out.itmp};
   for (int t = 0; t < 3; ++t) {
@@ -404,7 +418,6 @@ Failure Session::readTemps(int board, bool start, TempsReading& out) {
     out.codes[t] = commands::readingCode(m_.stack.READINGhex[n]);
   }
   out.pec = pecOf(m_, board, ReadCommand::RDTMP);
-  return {};
 }
 
 Failure Session::readFlags(int board, FlagsReading& out) {
@@ -413,6 +426,11 @@ Failure Session::readFlags(int board, FlagsReading& out) {
   // As the READ FLAG button: the flags go into the cells' statuses.
   display::SET_CELLstatus(m_);
   display::DISPLAY_CELLstatus(m_);
+  flagsOf(board, out);
+  return {};
+}
+
+void Session::flagsOf(int board, FlagsReading& out) const {
   out.board = board;
   out.uv = out.ov = 0;
   for (int k = 0; k < 3; ++k) {
@@ -426,7 +444,6 @@ Failure Session::readFlags(int board, FlagsReading& out) {
     }
   }
   out.pec = pecOf(m_, board, ReadCommand::RDFLG);
-  return {};
 }
 
 Failure Session::start(int board, Start what) {
@@ -451,19 +468,21 @@ Failure Session::statuses(int board, std::array<std::string, 12>& out) {
   return {};
 }
 
-Failure Session::readAll(std::vector<BoardSnapshot>& out) { return passOverStack(out); }
-
-// Re-point at measure::fastPass once it is merged: one broadcast start of
-// each conversion, then every board's reads.
-Failure Session::passOverStack(std::vector<BoardSnapshot>& out) {
+Failure Session::readAll(std::vector<BoardSnapshot>& out) {
   out.clear();
+  if (Failure f = usable()) return f;
+  measure::FastPassOptions o;
+  o.settle = std::chrono::milliseconds(options_.settleMs);
+  const measure::FastPassResult r = measure::fastPass(m_, o);
+  if (Failure f = afterStep()) return f;
+  if (r.end == measure::FastPassEnd::GaveUp) return gaveUp(r.board, r.command);
   for (int b = 0; b <= m_.stack.CARDSTACK; ++b) {
     BoardSnapshot snap;
     snap.board = b;
     snap.address = m_.stack.board[b].BRDaddress;
-    if (Failure f = readCells(b, true, snap.cells)) return f;
-    if (Failure f = readTemps(b, true, snap.temps)) return f;
-    if (Failure f = readFlags(b, snap.flags)) return f;
+    cellsOf(b, snap.cells);
+    tempsOf(b, snap.temps);
+    flagsOf(b, snap.flags);
     if (Failure f = statuses(b, snap.statuses)) return f;
     out.push_back(std::move(snap));
   }

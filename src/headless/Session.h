@@ -188,7 +188,8 @@ class Session {
   Failure start(int board, Start what);
   // Each cell's status as the window classifies it ("OK", "DC", ...).
   Failure statuses(int board, std::array<std::string, 12>& out);
-  // Every board of the stack in one pass.
+  // Every board of the stack in one fast pass (measure/FastPass): a
+  // broadcast start of each conversion, then every board's reads.
   Failure readAll(std::vector<BoardSnapshot>& out);
 
  private:
@@ -199,11 +200,13 @@ class Session {
   // The bridge still there after a step; the boxes it showed are dropped.
   Failure afterStep() const;
   Failure readWithRetries(int board, state::ReadCommand c, void (*read)(context::Monitor&));
+  // The failure of a read that gave up after its attempts, with both PECs.
+  Failure gaveUp(int board, state::ReadCommand c) const;
   void settle() const;
-  // The pass of readAll, on this session's own reads. To be one fast pass
-  // (broadcast conversions, then every board's reads) once that routine
-  // exists in measure/.
-  Failure passOverStack(std::vector<BoardSnapshot>& out);
+  // What the last reads of `board` left in the stack's state.
+  void cellsOf(int board, CellsReading& out) const;
+  void tempsOf(int board, TempsReading& out) const;
+  void flagsOf(int board, FlagsReading& out) const;
 
   mutable std::ostringstream messages_;  // the boxes of the current step
   Console console_;

@@ -55,7 +55,11 @@ bool Pass::readEveryBoard(ReadCommand c, ReadRoutine read) {
   for (int b = 0; b <= m_.stack.CARDSTACK; ++b) {
     m_.stack.BRDread = b;
     read(m_);
-    if (!goingOn()) return false;
+    if (!goingOn()) {
+      result_.board = b;
+      result_.command = c;
+      return false;
+    }
     // Silence is the first sign of an unplugged bridge: ask at once rather
     // than at the next due identification.
     if (m_.link.lastReceived(c) == 0) {

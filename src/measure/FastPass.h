@@ -28,6 +28,7 @@
 #include <chrono>
 
 #include "context/Monitor.h"
+#include "state/BoardStack.h"
 
 namespace kestrav::measure {
 
@@ -49,6 +50,9 @@ enum class FastPassEnd {
 
 struct FastPassResult {
   FastPassEnd end = FastPassEnd::Done;
+  // For GaveUp: the board (0-based) and the read that gave up.
+  int board = -1;
+  state::ReadCommand command = state::ReadCommand::RDCV;
   bool identified = false;  // the identification ran in this pass
   bool sampled = false;     // a datalog sample was recorded
 };
