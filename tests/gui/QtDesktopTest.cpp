@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "WhenModal.h"
 #include "gui/QtDesktop.h"
 
 namespace kestrav::test {
@@ -23,19 +24,6 @@ namespace {
 using context::MessageAnswer;
 using context::MessageButtons;
 using context::MessageIcon;
-
-// Runs `act` on the modal dialog as soon as it is up.
-void whenModal(std::function<void(QWidget*)> act) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, act] {
-    if (QWidget* w = QApplication::activeModalWidget()) {
-      poll->stop();
-      poll->deleteLater();
-      act(w);
-    }
-  });
-  poll->start(10);
-}
 
 TEST(QtDesktop, MessageBoxShowsTextTitleButtonsIconAndDefault) {
   gui::QtDesktop desktop;

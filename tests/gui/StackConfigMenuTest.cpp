@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "WhenModal.h"
 #include "WindowFixture.h"
 #include "config/StackConfigFile.h"
 
@@ -20,19 +21,6 @@ namespace kestrav::test {
 namespace {
 
 using StackConfigMenu = WindowTest;
-
-// Runs `act` on the modal dialog as soon as it is up.
-void whenModal(std::function<void(QWidget*)> act) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, act] {
-    if (QWidget* w = QApplication::activeModalWidget()) {
-      poll->stop();
-      poll->deleteLater();
-      act(w);
-    }
-  });
-  poll->start(10);
-}
 
 // Types the file name into the dialog and accepts it; what it offered.
 void chooseFile(const QString& path, QFileDialog::AcceptMode* mode, QStringList* filters) {

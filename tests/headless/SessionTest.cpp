@@ -5,6 +5,7 @@
 
 #include "config/Thresholds.h"
 #include "headless/Session.h"
+#include "link/TransactionObserver.h"
 #include "link/ports/SimulatedPort.h"
 #include "sim/Simulator.h"
 
@@ -122,6 +123,52 @@ TEST(Session, ReadsGiveUpOrTellTheMismatchAsPecMatchOnlySays) {
   s->simulator()->setFaultShares(0, 0, 0);
   ASSERT_FALSE(s->readCells(0, true, cells));
   EXPECT_TRUE(cells.pec.ok);
+}
+
+struct WrittenStrings : link::TransactionObserver {
+  std::vector<std::string> written;
+  void transactionDone(const link::Transaction& t) override { written.push_back(t.written); }
+  int count(const std::string& head) const {
+    int n = 0;
+    for (const std::string& w : written) n += w.rfind(head, 0) == 0 ? 1 : 0;
+    return n;
+  }
+};
+
+// Every board in one fast pass: one broadcast start of each conversion,
+// then each board's reads; a read that gives up names its board and command.
+TEST(Session, ReadAllIsOneFastPassOfTheStack) {
+  auto s = openOk("sim:3?seed=3");
+  ASSERT_TRUE(s);
+  ASSERT_FALSE(s->setBoards(3));
+  WrittenStrings link;
+  s->monitor().link.setObserver(&link);
+  std::vector<BoardSnapshot> all;
+  ASSERT_FALSE(s->readAll(all));
+  ASSERT_EQ(all.size(), 3u);
+  EXPECT_EQ(link.count("MSxS10X"), 1);  // STCVAD to every chip at once
+  EXPECT_EQ(link.count("MSxS30X"), 1);  // STTMPAD to every chip at once
+  for (const char* address : {"81", "82", "83"}) {
+    EXPECT_EQ(link.count(std::string("MSxT") + address + "T04"), 1) << address;  // RDCV
+    EXPECT_EQ(link.count(std::string("MSxT") + address + "T08"), 1) << address;  // RDTMP
+    EXPECT_EQ(link.count(std::string("MSxT") + address + "T06"), 1) << address;  // RDFLG
+  }
+  for (const BoardSnapshot& b : all) {
+    EXPECT_TRUE(b.cells.pec.ok) << b.board;
+    EXPECT_GT(b.cells.volts[0], 3.4) << b.board;
+    EXPECT_GT(b.temps.itmp, 2.0) << b.board;
+    EXPECT_EQ(b.statuses[0], "OK") << b.board;
+  }
+
+  s->simulator()->setFaultShares(1.0, 0, 0);
+  const Failure f = s->readAll(all);
+  EXPECT_EQ(f.kind, Fault::PecGaveUp);
+  EXPECT_EQ(f.board, 0);
+  EXPECT_EQ(f.command, "RDCV");
+  EXPECT_EQ(f.attempts, 10);
+  EXPECT_NE(f.received, f.computed);
+  EXPECT_FALSE(s->lost());
+  s->monitor().link.setObserver(nullptr);
 }
 
 TEST(Session, ALostBridgeFailsThisAndEveryLaterStep) {
