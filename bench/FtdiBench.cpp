@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <ftdi.h>
@@ -153,6 +154,10 @@ void emulationRoundTrips() {
   std::printf("the emulation's own cost: control transfer %.2f ms, bulk-out %.2f ms, empty bulk-in %.2f ms "
               "(%.0f ms of it the latency timer)\n\n",
               purge, write, empty, kLatency.count());
+  // The hundred starts written above still stream to the bridge at the
+  // line's pace after the writes returned: let them go before the port is
+  // measured, or its first identification would wait behind them.
+  std::this_thread::sleep_for(500ms);
   ftdi_usb_close(c);
   ftdi_free(c);
 }
