@@ -325,6 +325,59 @@ def second_instance():
     shutil.rmtree(work)
 
 
+def discovery():
+    work, port, broker = scenario(SCENARIO)
+    broker.start()
+    configs, lock = {}, threading.Lock()
+    watcher = mqtt.Client(client_id=f"ha-{BENCH}-{os.getpid()}", clean_session=True)
+    watcher.on_connect = lambda client, u, f, rc: client.subscribe("homeassistant/sensor/+/+/config", qos=1)
+
+    def on_message(client, userdata, msg):
+        if f"kestrav_{BENCH}_b1/" in msg.topic:
+            with lock:
+                configs[msg.topic] = json.loads(msg.payload)
+
+    watcher.on_message = on_message
+    watcher.connect("127.0.0.1", port)
+    watcher.loop_start()
+
+    def wait_for_every_config():
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline:
+            with lock:
+                if len(configs) >= 19:
+                    return dict(configs)
+            time.sleep(0.1)
+        with lock:
+            raise AssertionError(f"{len(configs)} discovery configs arrived: {sorted(configs)}")
+
+    proc = run_log(work, port, 12, extra=["--mqtt-discovery"], wait=False)
+    first = wait_for_every_config()
+    # Board 1: its lowest and highest cell, spread, total, three inputs and twelve cells.
+    assert len(first) == 19, sorted(first)
+    for topic, c in first.items():
+        assert c["device_class"] == "voltage", (topic, c)
+        assert c["unit_of_measurement"] in ("V", "mV"), (topic, c)
+        assert c["state_topic"] == f"kestrav/{BENCH}/board/1", (topic, c)
+        assert c["availability_topic"] == f"kestrav/{BENCH}/status", (topic, c)
+        assert c["unique_id"] and c["device"], (topic, c)
+        assert ("enabled_by_default" in c) == ("/cell" in topic), (topic, c)
+    assert first[f"homeassistant/sensor/kestrav_{BENCH}_b1/spread_mv/config"]["unit_of_measurement"] == "mV"
+    # Home Assistant announces itself again: every config is sent again.
+    with lock:
+        configs.clear()
+    watcher.publish("homeassistant/status", "online", qos=1)
+    again = wait_for_every_config()
+    assert sorted(again) == sorted(first)
+    proc.communicate(timeout=60)
+    assert proc.returncode == 0, proc.returncode
+    watcher.loop_stop()
+    watcher.disconnect()
+    broker.stop()
+    print(f"{SCENARIO}: {len(first)} configs for board 1, sent again when Home Assistant came online")
+    shutil.rmtree(work)
+
+
 {
     "broker_restarted": lambda: broker_restarted(signal.SIGTERM),
     "broker_killed": lambda: broker_restarted(signal.SIGKILL),
@@ -333,4 +386,5 @@ def second_instance():
     "killed_program": killed_program,
     "tls": tls,
     "second_instance": second_instance,
+    "discovery": discovery,
 }[SCENARIO]()
