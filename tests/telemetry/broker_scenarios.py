@@ -10,6 +10,7 @@ to the journal's lines, and the retained status at the end.
 Usage: broker_scenarios.py KESTRAV_LOG SCENARIO
 """
 
+import atexit
 import csv
 import json
 import os
@@ -179,6 +180,8 @@ def scenario(name):
     work = tempfile.mkdtemp(prefix=f"kestrav-mqtt-{name}-")
     port = free_port()
     broker = Broker(work + "/broker", port)
+    # A scenario that fails leaves no broker behind.
+    atexit.register(broker.stop)
     return work, port, broker
 
 
