@@ -5,6 +5,7 @@
 
 #include "config/Thresholds.h"
 #include "measure/Dispatcher.h"
+#include "state/ConfigBits.h"
 
 namespace kestrav::app {
 
@@ -60,10 +61,11 @@ std::array<context::Control, 8>& row(Monitor& m, int reg) {
 
 // DCC1..8 are CFGR1 bits 0..7, DCC9..12 CFGR2 bits 0..3; MCI1..4 are CFGR2
 // bits 4..7, MCI5..12 CFGR3 bits 0..7.
-void setCellBox(Monitor& m, int cell, bool on, int firstReg, int firstBit) {
+// The box of a cell's bit, `where` giving the register and bit of cell 1..12.
+void setCellBox(Monitor& m, int cell, bool on, state::RegisterBit (*where)(int)) {
   if (cell < 1 || cell > 12) return;
-  const int position = firstBit + cell - 1;
-  setConfigBox(m, firstReg + position / 8, position % 8, on);
+  const state::RegisterBit b = where(cell);
+  setConfigBox(m, b.reg, b.bit, on);
 }
 
 }  // namespace
@@ -103,8 +105,8 @@ void setCell10(Monitor& m, bool on) { setConfigBox(m, 0, kCell10Bit, on); }
 void setLvlpl(Monitor& m, bool on) { setConfigBox(m, 0, kLvlplBit, on); }
 void setGpio1(Monitor& m, bool on) { setConfigBox(m, 0, kGpio1Bit, on); }
 void setGpio2(Monitor& m, bool on) { setConfigBox(m, 0, kGpio2Bit, on); }
-void setDischarge(Monitor& m, int cell, bool on) { setCellBox(m, cell, on, 1, 0); }
-void setMask(Monitor& m, int cell, bool on) { setCellBox(m, cell, on, 2, 4); }
+void setDischarge(Monitor& m, int cell, bool on) { setCellBox(m, cell, on, &state::dischargeBit); }
+void setMask(Monitor& m, int cell, bool on) { setCellBox(m, cell, on, &state::maskBit); }
 
 void chooseThresholdScope(Monitor& m, bool global) {
   m.ui.Option1[global ? kGlobalOption : kPerBoardOption].setValue(1);
