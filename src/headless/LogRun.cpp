@@ -4,15 +4,12 @@
 #include <chrono>
 #include <optional>
 
-#include "app/Events.h"
 #include "app/PortChoice.h"
-#include "app/UserSteps.h"
 #include "config/StackConfigFile.h"
 #include "config/Thresholds.h"
 #include "context/Shutdown.h"
 #include "datalog/Journal.h"
 #include "headless/CollectionTimes.h"
-#include "headless/ConfigWrite.h"
 #include "headless/FilesAhead.h"
 #include "headless/Pace.h"
 #include "headless/Progress.h"
@@ -29,7 +26,6 @@ constexpr const char* kLongestIntervalText = "26213.6";
 // With --keep-going a garbled identification is asked again, up to three
 // times within a second, before the bridge is taken for lost.
 constexpr int kIdentificationRetries = 3;
-constexpr int kWriteConfigCommand = 5;  // Check5(5): WRCFG
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
@@ -38,11 +34,9 @@ std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 // to a last-datalog file, and the journal is closed. Returns the note that
 // names both, for the program's line on stderr; `saved` tells whether the
 // workbook was written.
-std::string saveToWorkbook(context::Monitor& m, HeadlessDesktop& desktop, bool* saved = nullptr) {
-  const int shownBefore = desktop.messagesShown();
-  app::exportRing(m);
-  // A workbook that cannot be written is told in a message as it fails.
-  const bool written = desktop.messagesShown() == shownBefore;
+std::string saveToWorkbook(Session& s, bool* saved = nullptr) {
+  context::Monitor& m = s.monitor();
+  const bool written = !s.exportDatalog();
   if (saved != nullptr) *saved = written;
   std::string note = (written ? "the datalog is saved in " : "the datalog could not be saved in ") + quoted(m.datalog.NewFile);
   if (m.journal.isOpen()) note += ", its journal is " + quoted(m.journal.path());
@@ -52,10 +46,9 @@ std::string saveToWorkbook(context::Monitor& m, HeadlessDesktop& desktop, bool* 
 
 class TimedCollection {
  public:
-  TimedCollection(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
-                  StopSignals& signals)
-      : m_(m), desktop_(desktop), o_(o), console_(console), signals_(signals),
-        progress_(console, std::string(kProgram) + ": "), pace_(makePace(o, m)) {}
+  TimedCollection(Session& s, const LogOptions& o, Console& console, StopSignals& signals)
+      : s_(s), m_(s.monitor()), o_(o), console_(console), signals_(signals),
+        progress_(console, std::string(kProgram) + ": "), pace_(makePace(o, m_)) {}
 
   int run();
 
@@ -68,8 +61,8 @@ class TimedCollection {
   void tellEnd(const std::string& reason);
   void report(Clock::time_point now);
 
-  context::Monitor& m_;
-  HeadlessDesktop& desktop_;
+  Session& s_;
+  context::Monitor& m_;  // what the progress and the ends read
   const LogOptions& o_;
   Console& console_;
   StopSignals& signals_;
@@ -88,7 +81,7 @@ int TimedCollection::run() {
   while (Clock::now() < end_) {
     if (const int signo = signals_.waitUntil(std::min(next, end_)); signo != 0) endOnSignal(signo);
     if (Clock::now() >= end_) break;
-    const bool sample = pace_->step(m_);
+    const bool sample = pace_->step(s_);
     if (m_.ended()) {  // the bridge is gone
       tellEnd(app::refusalLine(kProgram, app::portName(o_.port), m_.identification));
       return m_.exitStatus();
@@ -100,7 +93,7 @@ int TimedCollection::run() {
         tellEnd(std::string(kProgram) + ": a read gave up and stopped the collection");
         return kExitFailed;
       }
-      app::restartCollection(m_);
+      s_.restartDatalog();
     }
     const Clock::time_point now = Clock::now();
     report(now);
@@ -113,7 +106,7 @@ int TimedCollection::run() {
   // longer wanted.
   const bool journalKept = m_.datalog.journal.wanted;
   bool saved = false;
-  saveToWorkbook(m_, desktop_, &saved);
+  saveToWorkbook(s_, &saved);
   return journalKept && saved ? kExitDone : kExitFailed;
 }
 
@@ -125,7 +118,7 @@ void TimedCollection::endOnSignal(int signo) {
 
 void TimedCollection::tellEnd(const std::string& reason) {
   console_.endStatus();
-  if (m_.endNote.empty()) m_.endNote = saveToWorkbook(m_, desktop_);
+  if (m_.endNote.empty()) m_.endNote = saveToWorkbook(s_);
   console_.line(reason + "; " + m_.endNote);
 }
 
@@ -138,18 +131,11 @@ void TimedCollection::report(Clock::time_point now) {
 
 }  // namespace
 
-bool writeThresholds(context::Monitor& m, const std::string& vuv, const std::string& vov) {
-  app::chooseThresholdScope(m, true);
-  app::typeThresholds(m, vuv, vov);
-  // A box that refused its value kept the code before: the chips would get
-  // a pair nobody asked for.
-  const int uvCode = config::thresholdCode(config::leadingNumber(vuv));
-  const int ovCode = config::thresholdCode(config::leadingNumber(vov));
-  for (int b = 0; b <= m.stack.CARDSTACK && b < state::kBoards; ++b)
-    if (m.stack.board[b].VUVcode != uvCode || m.stack.board[b].VOVcode != ovCode) return false;
-  app::setBroadcast(m, kWriteConfigCommand, true);
-  app::writeConfig(m);
-  return true;
+Failure writeThresholds(Session& s, const std::string& vuv, const std::string& vov) {
+  // A pair the boxes refuse, or a box that kept the code before, would give
+  // the chips a pair nobody asked for: nothing is written then.
+  if (Failure f = s.setAllThresholds(config::leadingNumber(vuv), config::leadingNumber(vov))) return f;
+  return s.writeConfig(s.monitor().stack.BRDnumber, true);
 }
 
 std::string intervalAnswer(const LogOptions& o) {
@@ -162,39 +148,32 @@ namespace {
 // Everything before collection: the identification, the stack size, the
 // thresholds and the set-up. The exit status of a run that ends here, or
 // nothing when collection runs.
-std::optional<int> setUpCollection(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o,
+std::optional<int> setUpCollection(Session& s, const LogOptions& o,
                                    const std::optional<config::StackConfig>& stackConfig, Console& console) {
-  app::wireMainWindow(m);
-  app::loadMainWindow(m);
-  if (m.ended()) {
-    console.line(app::refusalLine(kProgram, app::portName(o.port), m.identification));
+  // A lost bridge is told as the refusal it is; anything else by its reason.
+  const auto ended = [&](const Failure& f, const std::string& about = "") {
+    console.line(f.kind == Fault::Lost || f.kind == Fault::Refused
+                     ? app::refusalLine(kProgram, app::portName(o.port), s.identification())
+                     : std::string(kProgram) + ": " + about + f.text);
     return kExitFailed;
-  }
+  };
+  if (const Failure f = s.start()) return ended(f);
   if (stackConfig) {
-    if (const std::string failure = writeConfigToStack(m, *stackConfig); !failure.empty() || m.ended()) {
-      console.line(m.ended() ? app::refusalLine(kProgram, app::portName(o.port), m.identification)
-                             : std::string(kProgram) + ": " + failure);
-      return kExitFailed;
-    }
+    if (const Failure f = s.writeStackConfig(*stackConfig)) return ended(f);
   } else {
-    app::chooseBoards(m, o.boards);
-    if (o.vuv && o.vov && !writeThresholds(m, *o.vuv, *o.vov)) {
-      console.line(std::string(kProgram) + ": the threshold boxes did not take --vuv " + *o.vuv + " --vov " + *o.vov +
-                   "; nothing was written");
-      return kExitFailed;
-    }
+    if (const Failure f = s.setBoards(o.boards)) return ended(f);
+    if (o.vuv && o.vov)
+      if (const Failure f = writeThresholds(s, *o.vuv, *o.vov))
+        return ended(f, "--vuv " + *o.vuv + " --vov " + *o.vov + " were not written: ");
   }
-  if (!createSetup(m, desktop, o.out, intervalAnswer(o))) {
-    console.line(std::string(kProgram) + ": the datalog set-up for " + o.out + " was not accepted");
-    return kExitFailed;
-  }
+  if (const Failure f = s.createDatalog(o.out, intervalAnswer(o))) return ended(f);
   return std::nullopt;
 }
 
 }  // namespace
 
-int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& given, Console& console,
-           StopSignals& signals) {
+int runLog(Session& s, const LogOptions& given, Console& console, StopSignals& signals) {
+  context::Monitor& m = s.monitor();
   // A configuration file is read, whole, before anything else: it gives the
   // stack size the journal's columns are made for.
   LogOptions o = given;
@@ -213,18 +192,18 @@ int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& give
     o.boards = read.config->boards;
     stackConfig = std::move(read.config);
   }
-  m.saveBeforeEnd = [&desktop](context::Monitor& monitor) { return saveToWorkbook(monitor, desktop); };
+  m.saveBeforeEnd = [&s](context::Monitor&) { return saveToWorkbook(s); };
   if (const std::string refusal = prepareFiles(m, o); !refusal.empty()) {
     console.line(std::string(kProgram) + ": " + refusal);
     return kExitUsage;
   }
   if (o.keepGoing) m.identificationRetries = kIdentificationRetries;
-  if (const std::optional<int> ended = setUpCollection(m, desktop, o, stackConfig, console)) {
+  if (const std::optional<int> ended = setUpCollection(s, o, stackConfig, console)) {
     // Nothing was collected: the journal made ahead goes again.
     datalog::discardJournalAhead(m);
     return *ended;
   }
-  return TimedCollection(m, desktop, o, console, signals).run();
+  return TimedCollection(s, o, console, signals).run();
 }
 
 }  // namespace kestrav::headless

@@ -4,10 +4,9 @@
 // Timer1 ticking or fast passes (Pace.h), and the workbook at the end, on a
 // lost bridge and on a stop signal.
 
-#include "context/Monitor.h"
 #include "headless/Console.h"
-#include "headless/HeadlessDesktop.h"
 #include "headless/LogCommandLine.h"
+#include "headless/Session.h"
 #include "headless/StopSignals.h"
 
 namespace kestrav::headless {
@@ -22,14 +21,13 @@ std::string intervalAnswer(const LogOptions& o);
 
 // The thresholds for every chip of the stack: global mode, both boxes
 // typed, then WRITE CONFIG as a broadcast (an addressed write would reach
-// the selected board only). False, with nothing written, when the boxes did
-// not take both values.
-bool writeThresholds(context::Monitor& m, const std::string& vuv, const std::string& vov);
+// the selected board only). The reason, with nothing written, when the
+// boxes did not take both values.
+Failure writeThresholds(Session& s, const std::string& vuv, const std::string& vov);
 
-// Runs on a Monitor built on `desktop`: first proves the files can be
+// Runs on a session not yet started: first proves the files can be
 // written, then asks the bridge. Returns the exit status; a stop signal
 // ends the process from inside, after the workbook was saved.
-int runLog(context::Monitor& m, HeadlessDesktop& desktop, const LogOptions& o, Console& console,
-           StopSignals& signals);
+int runLog(Session& s, const LogOptions& o, Console& console, StopSignals& signals);
 
 }  // namespace kestrav::headless

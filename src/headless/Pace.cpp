@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/Events.h"
 
 namespace kestrav::headless {
 
@@ -13,15 +12,16 @@ constexpr int kCollectStep = 3;  // the step of a datalog pass that records the 
 WindowPace::WindowPace(const context::Monitor& m)
     : interval_(std::chrono::milliseconds(std::max(1, m.ui.Timer1.interval()))) {}
 
-bool WindowPace::step(context::Monitor& m) {
+bool WindowPace::step(Session& s) {
+  const context::Monitor& m = s.monitor();
   const bool sample =
       m.stack.OnOff == 1 && m.datalog.DATACOLLECTflag == 1 && m.stack.MEASUREflag == kCollectStep;
-  app::timerTick(m);
+  s.timerTick();
   return sample;
 }
 
-bool FastPace::step(context::Monitor& m) {
-  const measure::FastPassResult r = measure::fastPass(m, options_);
+bool FastPace::step(Session& s) {
+  const measure::FastPassResult r = s.fastPass(options_);
   if (r.end == measure::FastPassEnd::Done) ++passes_;
   return r.sampled;
 }

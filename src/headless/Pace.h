@@ -9,6 +9,7 @@
 #include "context/Monitor.h"
 #include "headless/LogCommandLine.h"
 #include "headless/Progress.h"
+#include "headless/Session.h"
 #include "measure/FastPass.h"
 
 namespace kestrav::headless {
@@ -21,7 +22,7 @@ class CollectionPace {
   // longer is followed at once.
   virtual Clock::duration interval() const = 0;
   // One step; true when it recorded a datalog sample.
-  virtual bool step(context::Monitor& m) = 0;
+  virtual bool step(Session& s) = 0;
   // What the pace adds to the progress line, `elapsed` into the collection.
   virtual void addFigures(ProgressFigures&, Clock::duration /*elapsed*/) const {}
 };
@@ -31,7 +32,7 @@ class WindowPace : public CollectionPace {
  public:
   explicit WindowPace(const context::Monitor& m);
   Clock::duration interval() const override { return interval_; }
-  bool step(context::Monitor& m) override;
+  bool step(Session& s) override;
 
  private:
   Clock::duration interval_;
@@ -42,7 +43,7 @@ class FastPace : public CollectionPace {
  public:
   explicit FastPace(measure::FastPassOptions options) : options_(options) {}
   Clock::duration interval() const override { return Clock::duration::zero(); }
-  bool step(context::Monitor& m) override;
+  bool step(Session& s) override;
   void addFigures(ProgressFigures& f, Clock::duration elapsed) const override;
 
  private:

@@ -17,6 +17,7 @@
 #include "commands/Starts.h"
 #include "display/CellStatus.h"
 #include "display/CellStatusCodes.h"
+#include "headless/ConfigWrite.h"
 #include "history/Tracing.h"
 #include "link/ports/FtdiPort.h"
 #include "link/ports/SerialPort.h"
@@ -165,7 +166,6 @@ std::unique_ptr<Session> Session::open(std::unique_ptr<link::BridgePort> port,
                                        std::shared_ptr<sim::Simulator> simulator, const SessionOptions& options,
                                        Failure& why) {
   std::unique_ptr<Session> s(new Session(std::move(port), std::move(simulator), options));
-  app::wireMainWindow(s->m_);
   if (!options.tracePath.empty()) {
     std::string error;
     s->tracing_ = history::Tracing::start(s->m_, options.tracePath, error);
@@ -174,25 +174,31 @@ std::unique_ptr<Session> Session::open(std::unique_ptr<link::BridgePort> port,
       return nullptr;
     }
   }
-  app::loadMainWindow(s->m_);
-  if (s->m_.ended()) {
-    why = failure(Fault::Refused, s->m_.identification);
-    return nullptr;
-  }
+  if ((why = s->start())) return nullptr;
   s->setPecMatchOnly(options.pecMatchOnly);
-  why = Failure{};
   return s;
 }
 
 Session::Session(std::unique_ptr<link::BridgePort> port, std::shared_ptr<sim::Simulator> simulator,
                  const SessionOptions& options)
-    : console_(messages_, false),
-      desktop_(console_, "kestrav", "."),
+    : quietConsole_(std::make_unique<Console>(messages_, false)),
+      quietDesktop_(std::make_unique<HeadlessDesktop>(*quietConsole_, "kestrav", ".")),
+      desktop_(*quietDesktop_),
       simulator_(std::move(simulator)),
-      m_(std::move(port), desktop_, clock_),
+      m_(std::move(port), desktop_, systemClock_),
       options_(options) {}
 
+Session::Session(std::unique_ptr<link::BridgePort> port, HeadlessDesktop& desktop, context::Clock& clock)
+    : desktop_(desktop), m_(std::move(port), desktop_, clock) {}
+
 Session::~Session() = default;
+
+Failure Session::start() {
+  app::wireMainWindow(m_);
+  app::loadMainWindow(m_);
+  if (m_.ended()) return failure(Fault::Refused, m_.identification);
+  return {};
+}
 
 Failure Session::usable() const {
   if (m_.ended())
@@ -316,7 +322,8 @@ Failure Session::setThresholds(int board, std::optional<double> vuv, std::option
   if (const char* fault = config::thresholdPairFault(u, o)) return failure(Fault::OutOfRange, fault);
   app::chooseThresholdScope(m_, false);
   app::enterThresholds(m_, u, o);
-  return afterStep();
+  if (Failure f = afterStep()) return f;
+  return thresholdsKept(board, board, u, o);
 }
 
 Failure Session::setAllThresholds(double vuv, double vov) {
@@ -325,7 +332,17 @@ Failure Session::setAllThresholds(double vuv, double vov) {
   if (const char* fault = config::thresholdPairFault(u, o)) return failure(Fault::OutOfRange, fault);
   app::chooseThresholdScope(m_, true);
   app::enterThresholds(m_, u, o);
-  return afterStep();
+  if (Failure f = afterStep()) return f;
+  return thresholdsKept(0, m_.stack.CARDSTACK, u, o);
+}
+
+Failure Session::thresholdsKept(int firstBoard, int lastBoard, float vuv, float vov) const {
+  const int uv = config::thresholdCode(vuv), ov = config::thresholdCode(vov);
+  for (int b = firstBoard; b <= lastBoard && b < state::kBoards; ++b)
+    if (m_.stack.board[b].VUVcode != uv || m_.stack.board[b].VOVcode != ov)
+      return failure(Fault::NotTaken, "the threshold boxes of board " + std::to_string(b + 1) + " did not keep VUV " +
+                                          app::thresholdText(vuv) + " V and VOV " + app::thresholdText(vov) + " V");
+  return {};
 }
 
 Failure Session::writeConfig(int board, bool broadcast) {
@@ -486,6 +503,37 @@ Failure Session::readAll(std::vector<BoardSnapshot>& out) {
     if (Failure f = statuses(b, snap.statuses)) return f;
     out.push_back(std::move(snap));
   }
+  return {};
+}
+
+Failure Session::writeStackConfig(const config::StackConfig& c) {
+  if (Failure f = usable()) return f;
+  const std::string notTaken = writeConfigToStack(m_, c);
+  if (Failure f = afterStep()) return f;
+  if (!notTaken.empty()) return failure(Fault::NotTaken, notTaken);
+  return {};
+}
+
+Failure Session::createDatalog(const std::string& workbook, const std::string& seconds) {
+  if (Failure f = usable()) return f;
+  if (!createSetup(m_, desktop_, workbook, seconds))
+    return failure(Fault::NotTaken, "the datalog set-up for " + workbook + " was not accepted");
+  return afterStep();
+}
+
+void Session::timerTick() { app::timerTick(m_); }
+
+measure::FastPassResult Session::fastPass(const measure::FastPassOptions& options) {
+  return measure::fastPass(m_, options);
+}
+
+void Session::restartDatalog() { app::restartCollection(m_); }
+
+Failure Session::exportDatalog() {
+  const int shownBefore = desktop_.messagesShown();
+  app::exportRing(m_);
+  // A workbook that cannot be written is told in a message as it fails.
+  if (desktop_.messagesShown() != shownBefore) return failure(Fault::Io, desktop_.lastMessage());
   return {};
 }
 

@@ -3,7 +3,7 @@
 // offered as the steps a user takes in the window (app/UserSteps), each
 // with plain arguments and results. kestrav-log and the Python package
 // stand on it, so the bridge strings, the PEC checks and the retries are
-// the window's own.
+// the window's own, and no step exists twice.
 //
 // Every step either succeeds or returns why not (a value out of range, a
 // read that gave up after its attempts, the bridge lost); nothing shows a
@@ -18,10 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "config/StackConfig.h"
 #include "context/Clock.h"
 #include "context/Monitor.h"
 #include "headless/Console.h"
 #include "headless/HeadlessDesktop.h"
+#include "measure/FastPass.h"
 
 namespace kestrav::sim {
 class Simulator;
@@ -40,6 +42,7 @@ enum class Fault {
   PecGaveUp,    // a read threw away every attempt; board, command and both PECs
   Io,           // a file (the trace) or device that cannot be opened
   Unavailable,  // the control is hidden or disabled at this moment
+  NotTaken,     // the stack or the set-up did not take what was asked; `text` says what
 };
 
 struct Failure {
@@ -138,14 +141,24 @@ class Session {
   static std::unique_ptr<Session> open(std::unique_ptr<link::BridgePort> port,
                                        std::shared_ptr<sim::Simulator> simulator, const SessionOptions& options,
                                        Failure& why);
+  // A program's own session on its own desktop (kestrav-log, whose
+  // messages go to its console): nothing is asked of the bridge until
+  // start(), so that the program first attaches what watches the monitor
+  // (a trace, telemetry, its save before an end).
+  Session(std::unique_ptr<link::BridgePort> port, HeadlessDesktop& desktop, context::Clock& clock);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
+
+  // The window's start: the model wired and the bridge asked who it is.
+  // Refused, with what it answered, when it does not name the chip.
+  Failure start();
 
   const std::string& identification() const { return m_.identification; }
   // The simulator behind a "sim:" stack, else nullptr.
   sim::Simulator* simulator() const { return simulator_.get(); }
   context::Monitor& monitor() { return m_; }
+  HeadlessDesktop& desktop() { return desktop_; }
   // Once the bridge is lost every step fails with Fault::Lost.
   bool lost() const { return m_.ended(); }
 
@@ -192,7 +205,30 @@ class Session {
   // broadcast start of each conversion, then every board's reads.
   Failure readAll(std::vector<BoardSnapshot>& out);
 
+  // A configuration file's stack put into the window and written to every
+  // board, then read back and compared (NotTaken names the board).
+  Failure writeStackConfig(const config::StackConfig& c);
+
+  // --- Datalog -------------------------------------------------------------
+  // Datalog > Create New Setup, answered with `workbook` and an interval of
+  // `seconds` as typed; collection runs afterwards. NotTaken when the set-up
+  // refused an answer (the window's message says which).
+  Failure createDatalog(const std::string& workbook, const std::string& seconds);
+  // One tick of Timer1: the next step of the cycle, as the window paces it.
+  void timerTick();
+  // One fast pass over the stack (measure/FastPass), recording the datalog
+  // sample when collection runs.
+  measure::FastPassResult fastPass(const measure::FastPassOptions& options);
+  // START D-LOG after a read gave up and stopped the cycle.
+  void restartDatalog();
+  // The VIEW export of the ring to the set-up's workbook; also after the
+  // bridge was lost (the save before the end). Io with the window's message
+  // when the workbook could not be written.
+  Failure exportDatalog();
+
  private:
+  // A script's session: the boxes a step shows are kept only until the step
+  // returns its reason.
   Session(std::unique_ptr<link::BridgePort> port, std::shared_ptr<sim::Simulator> simulator,
           const SessionOptions& options);
   Failure usable() const;
@@ -208,10 +244,14 @@ class Session {
   void tempsOf(int board, TempsReading& out) const;
   void flagsOf(int board, FlagsReading& out) const;
 
-  mutable std::ostringstream messages_;  // the boxes of the current step
-  Console console_;
-  HeadlessDesktop desktop_;
-  context::SystemClock clock_;
+  // Failure of the pair just typed: the codes kept are not those asked for.
+  Failure thresholdsKept(int firstBoard, int lastBoard, float vuv, float vov) const;
+
+  mutable std::ostringstream messages_;  // a script's session: the boxes of the current step
+  std::unique_ptr<Console> quietConsole_;
+  std::unique_ptr<HeadlessDesktop> quietDesktop_;
+  HeadlessDesktop& desktop_;
+  context::SystemClock systemClock_;
   std::shared_ptr<sim::Simulator> simulator_;
   context::Monitor m_;
   std::unique_ptr<history::Tracing> tracing_;

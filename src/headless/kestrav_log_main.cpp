@@ -13,11 +13,11 @@
 
 #include "app/PortChoice.h"
 #include "context/Clock.h"
-#include "context/Monitor.h"
 #include "headless/Console.h"
 #include "headless/HeadlessDesktop.h"
 #include "headless/LogCommandLine.h"
 #include "headless/LogRun.h"
+#include "headless/Session.h"
 #include "headless/StopSignals.h"
 #include "history/Tracing.h"
 #include "telemetry/Publisher.h"
@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
   Console console(std::cerr, live, terminal.ws_col);
   HeadlessDesktop desktop(console, "kestrav-log", std::filesystem::path(line.options.out).parent_path().string());
   context::SystemClock clock;
-  context::Monitor monitor(app::makePort(line.options.port), desktop, clock);
+  Session session(app::makePort(line.options.port), desktop, clock);
+  context::Monitor& monitor = session.monitor();
   std::unique_ptr<history::Tracing> tracing;
   if (!line.options.tracePath.empty()) {
     std::string error;
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
     watch = std::make_unique<telemetry::RunWatch>(*publisher, "kestrav-log");
     watch->attach(monitor);
   }
-  int status = runLog(monitor, desktop, line.options, console, signals);
+  int status = runLog(session, line.options, console, signals);
   // A trace that lost lines fails the run, however whole its datalog.
   if (status == kExitDone && tracing && !tracing->writer().healthy()) status = kExitFailed;
   if (watch) watch->finish(status == kExitDone ? "done" : "failed", status);

@@ -57,6 +57,7 @@ void raise(const Failure& f) {
       exc = errors.attr("PecError")(f.text, f.board + 1, f.command, f.received, f.computed, f.attempts);
       break;
     case Fault::Unavailable:
+    case Fault::NotTaken:
     case Fault::None:
       exc = errors.attr("Error")(f.text);
       break;

@@ -12,6 +12,7 @@
 #include "headless/HeadlessDesktop.h"
 #include "headless/LogRun.h"
 #include "headless/Progress.h"
+#include "headless/Session.h"
 #include "link/ports/SimulatedPort.h"
 #include "sim/Simulator.h"
 #include "support/FakeDesktop.h"
@@ -94,23 +95,32 @@ struct WrittenStrings : link::TransactionObserver {
 };
 
 // The boxes judge a pair on its codes: 3.001 V and 3.002 V are one code.
-// Nothing of a pair they refuse may reach the chips.
-TEST(HeadlessSteps, APairTheBoxesRefuseWritesNothing) {
-  HeadlessMonitor h;
-  context::Monitor& m = h.m;
-  app::chooseBoards(m, 2);
+// Nothing of a pair they refuse may reach the chips; a pair they take goes
+// to every chip in one broadcast WRCFG.
+TEST(HeadlessSteps, ThresholdsForTheStackAreOneBroadcastOrNothing) {
+  std::ostringstream err;
+  Console console{err, false};
+  HeadlessDesktop desktop{console, "kestrav-log", "/tmp"};
+  test::FixedClock clock;
+  Session s(std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(sim::SimOptions{}), false), desktop,
+            clock);
+  ASSERT_FALSE(s.start());
+  ASSERT_FALSE(s.setBoards(2));
   WrittenStrings link;
-  m.link.setObserver(&link);
-  EXPECT_FALSE(writeThresholds(m, "3.001", "3.002"));
-  EXPECT_EQ(h.err.str(), "kestrav-log: VUV must be less than VOV\n");
+  s.monitor().link.setObserver(&link);
+  Failure f = writeThresholds(s, "3.001", "3.002");
+  EXPECT_EQ(f.kind, Fault::OutOfRange);
+  EXPECT_EQ(f.text, "VUV must be less than VOV");
   EXPECT_TRUE(link.written.empty());
-  EXPECT_FALSE(writeThresholds(m, "4.2", "3.1"));
+  EXPECT_TRUE(writeThresholds(s, "4.2", "3.1"));
   EXPECT_TRUE(link.written.empty());
 
-  EXPECT_TRUE(writeThresholds(m, "3.1", "4.2"));
+  EXPECT_FALSE(writeThresholds(s, "3.1", "4.2"));
   ASSERT_EQ(link.written.size(), 1u);
   EXPECT_EQ(link.written[0].rfind("MSxT01S", 0), 0u) << link.written[0];  // the broadcast WRCFG
-  m.link.setObserver(nullptr);
+  for (int b = 0; b < 2; ++b) EXPECT_EQ(s.monitor().stack.board[b].VOVcode, 175) << b;
+  s.monitor().link.setObserver(nullptr);
+  EXPECT_EQ(err.str(), "");
 }
 
 // A set-up that refuses the interval asks for it again: the headless user

@@ -58,12 +58,12 @@ TEST(LogJournalFailure, AJournalLostMidRunIsToldOnceTheWorkbookIsSavedAndTheStat
   context::SystemClock clock;
   sim::SimOptions simOptions;
   simOptions.boards = 2;
-  context::Monitor m(std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(simOptions), false),
-                     desktop, clock);
+  Session session(std::make_unique<link::SimulatedPort>(std::make_shared<sim::Simulator>(simOptions), false),
+                  desktop, clock);
   sigset_t before;
   pthread_sigmask(SIG_SETMASK, nullptr, &before);
   StopSignals signals;  // blocks the stop signals of this thread
-  const int status = runLog(m, desktop, line.options, console, signals);
+  const int status = runLog(session, line.options, console, signals);
   pthread_sigmask(SIG_SETMASK, &before, nullptr);
 
   EXPECT_EQ(status, kExitFailed) << err.str();
@@ -78,7 +78,7 @@ TEST(LogJournalFailure, AJournalLostMidRunIsToldOnceTheWorkbookIsSavedAndTheStat
   // The journal keeps its whole lines; the workbook has the samples.
   EXPECT_EQ(readText(folder.file("run.csv")), header);
   EXPECT_EQ(readText(workbook).substr(0, 8), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
-  EXPECT_GE(m.datalog.DATApoint, 3) << "the run took no sample after the journal failed";
+  EXPECT_GE(session.monitor().datalog.DATApoint, 3) << "the run took no sample after the journal failed";
 }
 
 }  // namespace

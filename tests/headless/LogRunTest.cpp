@@ -28,7 +28,7 @@ std::string firstLine(const std::string& path) {
   return line;
 }
 
-// A monitor as kestrav-log builds it, before runLog wires and loads it.
+// A session as kestrav-log builds it, before runLog starts it.
 struct LogMonitor {
   explicit LogMonitor(sim::SimOptions sim = {}) : simulator(std::make_shared<sim::Simulator>(std::move(sim))) {}
   std::ostringstream err;
@@ -36,7 +36,8 @@ struct LogMonitor {
   HeadlessDesktop desktop{console, "kestrav-log", "/tmp"};
   test::FixedClock clock;
   std::shared_ptr<sim::Simulator> simulator;
-  context::Monitor m{std::make_unique<link::SimulatedPort>(simulator, false), desktop, clock};
+  Session session{std::make_unique<link::SimulatedPort>(simulator, false), desktop, clock};
+  context::Monitor& m = session.monitor();
 };
 
 LogOptions optionsFor(const std::string& out, int boards = 2) {
@@ -122,10 +123,8 @@ TEST(LogRun, RunsThatEndBeforeCollectingLeaveNoFiles) {
     LogOptions o = optionsFor(folder.file("pair.xls"));
     o.vuv = "3.001";  // the command line refuses this pair; the boxes do too
     o.vov = "3.002";
-    EXPECT_EQ(runLog(l.m, l.desktop, o, l.console, stop.signals), kExitFailed);
-    EXPECT_EQ(l.err.str(),
-              "kestrav-log: VUV must be less than VOV\n"
-              "kestrav-log: the threshold boxes did not take --vuv 3.001 --vov 3.002; nothing was written\n");
+    EXPECT_EQ(runLog(l.session, o, l.console, stop.signals), kExitFailed);
+    EXPECT_EQ(l.err.str(), "kestrav-log: --vuv 3.001 --vov 3.002 were not written: VUV must be less than VOV\n");
     EXPECT_EQ(l.m.stack.board[0].CFGRset[4], "00");
     EXPECT_TRUE(folder.entries().empty());
   }
@@ -133,7 +132,7 @@ TEST(LogRun, RunsThatEndBeforeCollectingLeaveNoFiles) {
     sim::SimOptions refusing;
     refusing.identity = "KESTRAV-3";
     LogMonitor l(refusing);
-    EXPECT_EQ(runLog(l.m, l.desktop, optionsFor(folder.file("refused.xls")), l.console, stop.signals), kExitFailed);
+    EXPECT_EQ(runLog(l.session, optionsFor(folder.file("refused.xls")), l.console, stop.signals), kExitFailed);
     EXPECT_NE(l.err.str().find("instead of \"KESTRAV-2\""), std::string::npos) << l.err.str();
     EXPECT_TRUE(folder.entries().empty());
   }
@@ -141,7 +140,7 @@ TEST(LogRun, RunsThatEndBeforeCollectingLeaveNoFiles) {
     LogMonitor l;
     LogOptions o = optionsFor(folder.file("short.xls"));
     o.secondsText = "0.1";  // the set-up refuses an interval shorter than a sample
-    EXPECT_EQ(runLog(l.m, l.desktop, o, l.console, stop.signals), kExitFailed);
+    EXPECT_EQ(runLog(l.session, o, l.console, stop.signals), kExitFailed);
     EXPECT_NE(l.err.str().find("was not accepted"), std::string::npos) << l.err.str();
     EXPECT_TRUE(folder.entries().empty());
   }
@@ -149,7 +148,7 @@ TEST(LogRun, RunsThatEndBeforeCollectingLeaveNoFiles) {
     LogMonitor l;
     Transactions bridge;
     l.m.link.setObserver(&bridge);
-    EXPECT_EQ(runLog(l.m, l.desktop, optionsFor("/proc/run.xls"), l.console, stop.signals), kExitUsage);
+    EXPECT_EQ(runLog(l.session, optionsFor("/proc/run.xls"), l.console, stop.signals), kExitUsage);
     EXPECT_EQ(l.err.str().rfind("kestrav-log: the workbook /proc/run.xls cannot be written in its folder: ", 0), 0u)
         << l.err.str();
     EXPECT_EQ(bridge.count, 0) << "refused before the bridge was asked anything";
