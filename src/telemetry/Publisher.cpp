@@ -58,20 +58,10 @@ std::string fileName(const std::string& path) { return std::filesystem::path(pat
 
 }  // namespace
 
-// Paho's callbacks, handed on to the publisher.
-class Publisher::Callbacks : public mqtt::callback, public mqtt::iaction_listener {
+// The connect's outcome, handed on to the publisher.
+class Publisher::Callbacks : public mqtt::iaction_listener {
  public:
   explicit Callbacks(Publisher& p) : p_(p) {}
-  void connected(const std::string&) override { p_.onConnected(); }
-  void connection_lost(const std::string& cause) override { p_.onConnectionLost(cause); }
-  void message_arrived(mqtt::const_message_ptr msg) override {
-    // Home Assistant announces its (re)start: it needs the configs again.
-    if (msg->get_topic() == "homeassistant/status" && msg->to_string() == "online") {
-      std::lock_guard lock(p_.mu_);
-      p_.discoveryDue_ = true;
-      p_.wake_.notify_all();
-    }
-  }
   // The connect's own outcome (the first and every retry before one succeeded).
   void on_success(const mqtt::token&) override {}
   void on_failure(const mqtt::token& t) override {
@@ -148,7 +138,39 @@ Publisher::Publisher(const TelemetryOptions& o, const std::string& program, Say 
                                                  folder_);
   callbacks_ = std::make_unique<Callbacks>(*this);
   listener_ = std::make_unique<DeliveryListener>(*this);
-  client_->set_callback(*callbacks_);
+  // The handlers one by one rather than set_callback(): that one holds the
+  // client's lock while it takes Paho C's, the reverse of the order in
+  // which Paho's threads take them as they call back.
+  client_->set_connected_handler([this](const std::string&) { onConnected(); });
+  client_->set_connection_lost_handler([this](const std::string& cause) { onConnectionLost(cause); });
+  client_->set_message_callback([this](mqtt::const_message_ptr msg) {
+    // Home Assistant announces its (re)start: it needs the configs again.
+    if (msg->get_topic() == "homeassistant/status" && msg->to_string() == "online") {
+      std::lock_guard lock(mu_);
+      discoveryDue_ = true;
+      wake_.notify_all();
+    }
+  });
+}
+
+void Publisher::drop(std::shared_ptr<mqtt::token> token) {
+  // Paho finishes a token on its own threads while it holds Paho C's
+  // client mutex, and counts the token's owners inside its library. Taking
+  // that mutex once (MQTTAsync_isConnected does) before our reference goes
+  // orders Paho's last touch of the token before the token's end where
+  // ThreadSanitizer can see it, should ours be the last reference.
+  (void)client_->is_connected();
+  token.reset();
+}
+
+void Publisher::disconnect() {
+  try {
+    if (!client_->is_connected()) return;
+    mqtt::token_ptr token = client_->disconnect();
+    token->wait_for(std::chrono::seconds(2));
+    drop(std::move(token));
+  } catch (const mqtt::exception&) {
+  }
 }
 
 Publisher::~Publisher() {
@@ -158,10 +180,7 @@ Publisher::~Publisher() {
   }
   wake_.notify_all();
   if (worker_.joinable()) worker_.join();
-  try {
-    if (client_->is_connected()) client_->disconnect(std::chrono::milliseconds(0))->wait_for(std::chrono::seconds(2));
-  } catch (const mqtt::exception&) {
-  }
+  disconnect();
   client_->disable_callbacks();
   client_.reset();
   ::close(lockFd_);
@@ -194,7 +213,7 @@ void Publisher::connect(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   std::string failure;
   try {
-    client_->connect(connectOptions, nullptr, *callbacks_);
+    drop(client_->connect(connectOptions, nullptr, *callbacks_));
   } catch (const mqtt::exception& e) {
     failure = e.what();
   }
@@ -292,7 +311,7 @@ bool Publisher::publishNow(const Pending& p, std::unique_lock<std::mutex>& lock)
   lock.unlock();
   int failure = 0;
   try {
-    client_->publish(message, reinterpret_cast<void*>(static_cast<std::uintptr_t>(key)), *listener_);
+    drop(client_->publish(message, reinterpret_cast<void*>(static_cast<std::uintptr_t>(key)), *listener_));
   } catch (const mqtt::exception& e) {
     failure = e.get_return_code() == 0 ? -1 : e.get_return_code();
   }
@@ -374,10 +393,7 @@ void Publisher::finish(const std::string& why, int status) {
   lock.unlock();
   wake_.notify_all();
   if (worker_.joinable()) worker_.join();
-  try {
-    if (client_->is_connected()) client_->disconnect()->wait_for(std::chrono::seconds(2));
-  } catch (const mqtt::exception&) {
-  }
+  disconnect();
 }
 
 std::string Publisher::stateText() const {
@@ -437,7 +453,7 @@ void Publisher::publishDueBoards(std::unique_lock<std::mutex>& lock) {
 void Publisher::subscribeHomeAssistant(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   try {
-    client_->subscribe("homeassistant/status", 1);
+    drop(client_->subscribe("homeassistant/status", 1));
   } catch (const mqtt::exception&) {
   }
   lock.lock();

@@ -30,6 +30,7 @@
 
 namespace mqtt {
 class async_client;
+class token;
 }
 
 namespace kestrav::telemetry {
@@ -84,6 +85,10 @@ class Publisher {
   void start();
   void run();
   void connect(std::unique_lock<std::mutex>& lock);
+  // Our reference to one of Paho's tokens let go (see the definition).
+  void drop(std::shared_ptr<mqtt::token> token);
+  // DISCONNECT, waited for at most two seconds, when connected.
+  void disconnect();
   // Hands one message to Paho; false when its buffer is full.
   // Called with `lock` held; lets go of it while Paho takes the message.
   bool publishNow(const Pending& p, std::unique_lock<std::mutex>& lock);
